@@ -1,0 +1,103 @@
+#include "store/atomic_write.h"
+#include "store/error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace quillery;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+// Caps the size of any file this process writes, so that a write really
+// fails half-way (EFBIG) the way a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+} // namespace
+
+class TestAtomicWrite : public QObject {
+    Q_OBJECT
+
+private slots:
+    void writesNewAndReplacesExisting() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("index"));
+        WriteFileAtomically(path, "first");
+        QCOMPARE(ReadAll(path), QByteArray("first"));
+        WriteFileAtomically(path, "second, longer");
+        QCOMPARE(ReadAll(path), QByteArray("second, longer"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("index")});
+    }
+
+    void failureHalfWayKeepsOldFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("index"));
+        WriteFileAtomically(path, "old contents");
+        {
+            FileSizeLimit limit(1000);
+            QVERIFY_THROWS_EXCEPTION(Error, WriteFileAtomically(path, QByteArray(5000, 'x')));
+        }
+        QCOMPARE(ReadAll(path), QByteArray("old contents"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("index")});
+    }
+
+    void errorNamesTheReason() {
+        try {
+            WriteFileAtomically(QStringLiteral("/nonexistent-folder/index"), "x");
+            QFAIL("no error");
+        } catch (const Error& e) {
+            QVERIFY(QString::fromUtf8(e.what()).contains(QStringLiteral("/nonexistent-folder")));
+        }
+    }
+
+    void keepsPermissionsOrMakesOwnerOnly() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("page.htm"));
+        WriteFileAtomically(path, "a");
+        const QByteArray native = QFile::encodeName(path);
+        QCOMPARE(::chmod(native.constData(), 0604), 0);
+        WriteFileAtomically(path, "b");
+        struct stat st;
+        QCOMPARE(::stat(native.constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, mode_t(0604));
+        WriteFileAtomically(path, "c", FileMode::OwnerOnly);
+        QCOMPARE(::stat(native.constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, mode_t(0600));
+    }
+
+    void tempNamesAreRecognised() {
+        QVERIFY(IsAtomicTempName(QStringLiteral(".~quillery-index.Ab12Cd")));
+        QVERIFY(!IsAtomicTempName(QStringLiteral(".htaccess")));
+        QVERIFY(!IsAtomicTempName(QStringLiteral("index")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAtomicWrite)
+#include "test_atomic_write.moc"
