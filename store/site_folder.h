@@ -1,0 +1,154 @@
+#pragma once
+
+// Part 1.3: the site folder, its file names, the document skeleton and the
+// publication states of its files (DESIGN.md "File attributes").
+//
+// Paths are QString OS paths; sitePath always ends in '/'. A file name read
+// from the model (Windows-1251) becomes a path with FileNameFromModel and must
+// pass IsBareFileName before it is joined to sitePath.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillery {
+
+// ---- Names ------------------------------------------------------------------
+
+// Every byte/character is an ASCII letter, digit, '-', '.' or '_' (the empty
+// name counts as plain: no character breaks the rule; callers test for empty).
+bool IsPlainFileName(std::string_view name);
+bool IsPlainFileName(QStringView name);
+
+// A name that stays inside the folder: not empty, not "." or "..", no '/'
+// and no NUL. Names from `index` that fail it are never used as paths.
+bool IsBareFileName(std::string_view name);
+bool IsBareFileName(QStringView name);
+
+// sitePath + name, or an empty QString when name is not bare.
+QString SiteFilePath(const QString& sitePath, QStringView name);
+
+// True when path's folder is the site folder, comparing without regard to
+// ASCII case (as the Part compares paths). path need not exist.
+bool IsInSiteFolder(const QString& path, const QString& sitePath);
+
+// A regular file (folders do not count) of that name exists in the site
+// folder, hidden files included, temporary files `.~quillery-*` excluded;
+// names compared without regard to ASCII case (the folder may hold both
+// Photo.jpg and photo.jpg on this file system; either one counts).
+bool SiteFileExists(const QString& sitePath, QStringView name);
+
+// Lower-case GUID stem + extension (the extension as given, with its '.',
+// ASCII lower-cased). Extension may be empty.
+QString GuidFileName(QStringView extension);
+
+// The extension of a file name including its full stop ("" when none; a name
+// that only starts with '.' has none).
+QString FileExtension(QStringView fileName);
+
+// The imported-file name rule: the source's own name, ASCII lower-cased, when
+// the source lies outside the site folder, no file of that name exists in the
+// site folder (SiteFileExists) and the name is plain; otherwise
+// GuidFileName(source's extension). Empty when sourcePath has no file name.
+QString ImportedFileName(const QString& sourcePath, const QString& sitePath);
+
+// ---- Writing site files -------------------------------------------------------
+
+// The seven CR LF lines of a new document.
+QByteArray DocumentSkeleton();
+
+// Writes data atomically to sitePath + name and leaves it changed (the state
+// is set on the temporary file before the rename, so no crash can leave new
+// content marked published). Throws Error when name is not bare (an empty
+// FileName would name the folder itself) or the write fails.
+void WriteSiteFile(const QString& sitePath, QStringView name, const QByteArray& data);
+
+// Creates sitePath + fileName with DocumentSkeleton(), changed. Throws Error.
+void CreateDocumentSkeleton(const QString& sitePath, QStringView fileName);
+
+// Copies a local file into the site folder under name (temporary file,
+// renamed), then changed. Returns false (and writes nothing) when the source
+// cannot be read or the copy fails; reports nothing, as the Part wants.
+bool CopyFileIntoSite(const QString& sourcePath, const QString& sitePath, QStringView name);
+
+// ---- Publication states ---------------------------------------------------------
+
+// Windows attribute words, as the publisher reads and writes them.
+enum : std::uint32_t {
+    kAttrReadOnly = 0x01,
+    kAttrHidden = 0x02,
+    kAttrSystem = 0x04,
+    kAttrArchive = 0x20,
+    kAttrNormal = 0x80,
+};
+
+// The word a listing reports for the file: the extended attribute
+// `user.quillery.attrib` (hex text, "0x80"), no attribute meaning archive
+// (0x20: a file written by another program counts as published), plus 0x01
+// when the owner lacks write permission. A word without any bit reads 0x80.
+// Unreadable or unknown text reads 0x80 (changed). On a file system that
+// refuses user extended attributes every file reads 0x80 (changed) unless
+// this process set its state (see below). A missing file reads 0.
+std::uint32_t FileAttributes(const QString& path);
+
+// Published test of the publisher: no bit other than archive.
+constexpr bool IsPublishedWord(std::uint32_t word) { return word != 0 && (word & ~0x20u) == 0; }
+// Discarded: exactly hidden.
+constexpr bool IsDiscardedWord(std::uint32_t word) { return word == kAttrHidden; }
+
+// Sets the word exactly: read-only becomes the owner's write permission,
+// the rest is stored in the extended attribute; 0 means normal (0x80).
+// A missing file: no effect, nothing reported. Returns false when the state
+// could not be stored (see the refusal handler).
+bool SetFileAttributes(const QString& path, std::uint32_t word);
+bool SetChanged(const QString& path);   // clear all attributes (0x80)
+bool SetDiscarded(const QString& path); // exactly hidden (0x02)
+bool SetPublished(const QString& path); // exactly archive (0x20)
+
+// File systems without user extended attributes (ramfs, FAT, some network
+// mounts): the store stays safe. States this process sets are kept in memory
+// for the run (so a file discarded in this run is purged at close and one
+// published in this run is not sent twice); every other file there reads as
+// changed, so nothing is skipped by the publisher and nothing not discarded
+// is ever deleted. The first refusal in the process calls the handler once,
+// synchronously, with a Russian message for the user (a UI should queue the
+// message box rather than open it inside the call).
+void SetAttributeRefusalHandler(std::function<void(const std::string& utf8Message)> handler);
+extern const char kAttributeRefusalMessage[]; // UTF-8
+
+// ---- Listing and clean-up ------------------------------------------------------
+
+struct TSiteFile {
+    QString Name;             // bare file name as on disk
+    std::uint32_t Attributes; // FileAttributes() of it
+};
+
+enum class TListMode {
+    Publish,    // folders, hidden (0x02) and system (0x04) files excluded
+    WithHidden, // hidden included; folders and system files excluded
+};
+
+// Regular files directly in the site folder (symbolic links to regular files
+// count), temporary files `.~quillery-*` excluded, in name order (bytes).
+// A folder that cannot be read lists nothing.
+std::vector<TSiteFile> ListSiteFiles(const QString& sitePath, TListMode mode);
+
+// Clean-up at close: every file whose word is exactly hidden is reset to
+// normal and deleted; failures are ignored. Files with more attributes stay.
+void PurgeDiscardedFiles(const QString& sitePath);
+
+namespace testing {
+// Makes every extended-attribute call behave as on a file system without
+// them (EOPNOTSUPP), and forgets the in-memory states and the once-only
+// notice. For tests only.
+void SimulateAttributeRefusal(bool refuse);
+void ResetAttributeRefusalState();
+} // namespace testing
+
+} // namespace quillery
