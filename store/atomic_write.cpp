@@ -51,6 +51,11 @@ bool IsAtomicTempName(const QString& fileName) {
 }
 
 void WriteFileAtomically(const QString& path, const QByteArray& data, FileMode mode) {
+    WriteFileAtomically(path, data, mode, {});
+}
+
+void WriteFileAtomically(const QString& path, const QByteArray& data, FileMode mode,
+                         const std::function<void(int fd)>& prepare) {
     const QFileInfo info(path);
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     QByteArray temp = QFile::encodeName(info.absolutePath()) + '/' + kAtomicTempPrefix +
@@ -60,8 +65,12 @@ void WriteFileAtomically(const QString& path, const QByteArray& data, FileMode m
     if (fd < 0)
         Fail(path, errno);
     int err = 0;
-    if (::fchmod(fd, TargetMode(target, mode)) != 0 || !WriteAll(fd, data.constData(), data.size()) ||
-        ::fsync(fd) != 0)
+    if (!WriteAll(fd, data.constData(), data.size()))
+        err = errno;
+    // Before the mode is set: a read-only mode would refuse extended attributes.
+    if (err == 0 && prepare)
+        prepare(fd);
+    if (err == 0 && (::fchmod(fd, TargetMode(target, mode)) != 0 || ::fsync(fd) != 0))
         err = errno;
     if (::close(fd) != 0 && err == 0)
         err = errno;

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace quillery {
 
 // Prefix of the temporary files the atomic write creates beside its target.
@@ -19,5 +21,12 @@ enum class FileMode { Inherit, OwnerOnly };
 // mode is OwnerOnly. Throws Error with the system's reason on failure.
 void WriteFileAtomically(const QString& path, const QByteArray& data,
                          FileMode mode = FileMode::Inherit);
+
+// The same; prepare(fd) runs on the temporary file once data is written,
+// before it is flushed and renamed (for example to set the file's extended
+// attributes, so the target never appears without them). prepare must not
+// throw; the temporary file still has mkstemp's owner-only mode then.
+void WriteFileAtomically(const QString& path, const QByteArray& data, FileMode mode,
+                         const std::function<void(int fd)>& prepare);
 
 } // namespace quillery

@@ -48,8 +48,9 @@ bool SiteFileExists(const QString& sitePath, QStringView name);
 // ASCII lower-cased). Extension may be empty.
 QString GuidFileName(QStringView extension);
 
-// The extension of a file name including its full stop ("" when none; a name
-// that only starts with '.' has none).
+// The extension of a file name including its full stop: from its last '.'
+// to the end ("" when there is no '.'; ".htaccess" is all extension, as
+// Delphi's ExtractFileExt has it).
 QString FileExtension(QStringView fileName);
 
 // The imported-file name rule: the source's own name, ASCII lower-cased, when

@@ -1,0 +1,418 @@
+#include "store/site_folder.h"
+
+#include "store/ascii.h"
+#include "store/atomic_write.h"
+#include "store/contents_tree.h"
+#include "store/error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace quillery {
+
+const char kAttributeRefusalMessage[] =
+    "Файловая система папки сайта не поддерживает расширенные атрибуты файлов, в которых "
+    "Quillery хранит состояния публикации. Состояния не сохраняются между запусками: при "
+    "публикации будут отправляться все файлы, а при закрытии удаляться только файлы, "
+    "отброшенные в этом сеансе.";
+
+// ---- Names ------------------------------------------------------------------------
+
+namespace {
+
+constexpr bool IsPlainChar(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
+           c == u'-' || c == u'.' || c == u'_';
+}
+
+} // namespace
+
+bool IsPlainFileName(std::string_view name) {
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return IsPlainChar(char16_t(static_cast<unsigned char>(c))); });
+}
+
+bool IsPlainFileName(QStringView name) {
+    return std::all_of(name.begin(), name.end(), [](QChar c) { return IsPlainChar(c.unicode()); });
+}
+
+bool IsBareFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
+bool IsBareFileName(QStringView name) {
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
+           !name.contains(QChar(0));
+}
+
+QString SiteFilePath(const QString& sitePath, QStringView name) {
+    if (!IsBareFileName(name))
+        return {};
+    return sitePath + name.toString();
+}
+
+bool IsInSiteFolder(const QString& path, const QString& sitePath) {
+    if (path.isEmpty() || sitePath.isEmpty())
+        return false;
+    const QString folder = QDir::cleanPath(QFileInfo(path).absolutePath());
+    const QString site = QDir::cleanPath(QFileInfo(sitePath + u'.').absolutePath());
+    return AsciiEqualNoCase(folder, site);
+}
+
+namespace {
+
+QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+
+bool IsRegularFile(const QByteArray& path) {
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Calls f(name, fullNativePath) for each entry of the folder but "." and "..".
+template <class F> void ForEachEntry(const QString& folder, F&& f) {
+    const QByteArray dirPath = Native(folder);
+    DIR* dir = ::opendir(dirPath.constData());
+    if (!dir)
+        return;
+    while (const dirent* e = ::readdir(dir)) {
+        const char* n = e->d_name;
+        if (std::strcmp(n, ".") == 0 || std::strcmp(n, "..") == 0)
+            continue;
+        QByteArray full = dirPath;
+        if (!full.endsWith('/'))
+            full += '/';
+        full += n;
+        if (!f(QByteArray(n), full))
+            break;
+    }
+    ::closedir(dir);
+}
+
+} // namespace
+
+bool SiteFileExists(const QString& sitePath, QStringView name) {
+    if (!IsBareFileName(name) || IsAtomicTempName(name.toString()))
+        return false;
+    if (IsRegularFile(Native(sitePath + name.toString())))
+        return true;
+    bool found = false;
+    ForEachEntry(sitePath, [&](const QByteArray& entry, const QByteArray& full) {
+        const QString entryName = QFile::decodeName(entry);
+        if (AsciiEqualNoCase(QStringView(entryName), name) && !IsAtomicTempName(entryName) &&
+            IsRegularFile(full)) {
+            found = true;
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+QString GuidFileName(QStringView extension) {
+    return QString::fromLatin1(GuidFileStem()) + AsciiLower(extension);
+}
+
+QString FileExtension(QStringView fileName) {
+    const qsizetype slash = fileName.lastIndexOf(u'/');
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot < 0 || dot < slash)
+        return {};
+    return fileName.mid(dot).toString();
+}
+
+QString ImportedFileName(const QString& sourcePath, const QString& sitePath) {
+    const QString name = QFileInfo(sourcePath).fileName();
+    if (name.isEmpty())
+        return {};
+    if (!IsInSiteFolder(sourcePath, sitePath) && !SiteFileExists(sitePath, name) &&
+        IsPlainFileName(QStringView(name)))
+        return AsciiLower(name);
+    return GuidFileName(FileExtension(name));
+}
+
+// ---- Extended attributes --------------------------------------------------------------
+
+namespace {
+
+constexpr char kXattrName[] = "user.quillery.attrib";
+
+bool g_simulateRefusal = false;
+bool g_noticeGiven = false;
+std::function<void(const std::string&)> g_refusalHandler;
+
+// States this process could not store in the file itself, valid while the
+// file is the same one, unmodified since.
+struct MemoryState {
+    std::uint32_t word;
+    dev_t dev;
+    ino_t ino;
+    off_t size;
+    timespec mtime;
+};
+QHash<QByteArray, MemoryState>& MemoryStates() {
+    static QHash<QByteArray, MemoryState> states;
+    return states;
+}
+
+bool IsRefusal(int err) { return err == ENOTSUP || err == EOPNOTSUPP; }
+
+void NoteRefusal() {
+    if (g_noticeGiven)
+        return;
+    g_noticeGiven = true;
+    if (g_refusalHandler)
+        g_refusalHandler(kAttributeRefusalMessage);
+}
+
+QByteArray AbsoluteKey(const QString& path) {
+    return Native(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+}
+
+bool SameFile(const MemoryState& m, const struct stat& st) {
+    return m.dev == st.st_dev && m.ino == st.st_ino && m.size == st.st_size &&
+           m.mtime.tv_sec == st.st_mtim.tv_sec && m.mtime.tv_nsec == st.st_mtim.tv_nsec;
+}
+
+void Remember(const QByteArray& key, std::uint32_t word) {
+    struct stat st;
+    if (::stat(key.constData(), &st) != 0)
+        return;
+    MemoryStates().insert(key, MemoryState{word, st.st_dev, st.st_ino, st.st_size, st.st_mtim});
+}
+
+// -1 with errno on failure.
+ssize_t GetXattr(const char* path, char* buf, size_t size) {
+    if (g_simulateRefusal) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return ::getxattr(path, kXattrName, buf, size);
+}
+
+int SetXattr(const char* path, const std::string& value) {
+    if (g_simulateRefusal) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return ::setxattr(path, kXattrName, value.data(), value.size(), 0);
+}
+
+int FSetXattr(int fd, const std::string& value) {
+    if (g_simulateRefusal) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return ::fsetxattr(fd, kXattrName, value.data(), value.size(), 0);
+}
+
+std::string WordText(std::uint32_t word) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%02x", unsigned(word));
+    return buf;
+}
+
+// Stored word (read-only excluded); 0x80 when the text is not a word.
+std::uint32_t ParseWord(const char* text, ssize_t len) {
+    std::string s(text, std::size_t(len));
+    while (!s.empty() && (s.back() == '\0' || s.back() == '\n' || s.back() == ' '))
+        s.pop_back();
+    if (s.size() < 3 || s.size() > 10 || s[0] != '0' || (s[1] != 'x' && s[1] != 'X'))
+        return kAttrNormal;
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(s.c_str() + 2, &end, 16);
+    if (!end || *end != '\0' || v > 0xFFFFFFFFul)
+        return kAttrNormal;
+    return std::uint32_t(v);
+}
+
+std::uint32_t Normalise(std::uint32_t word) {
+    const std::uint32_t bits = word & ~std::uint32_t(kAttrNormal);
+    return bits == 0 ? std::uint32_t(kAttrNormal) : bits;
+}
+
+std::uint32_t AttributesOf(const QByteArray& key, const struct stat& st) {
+    std::uint32_t stored;
+    auto& memory = MemoryStates();
+    auto it = memory.find(key);
+    if (it != memory.end() && SameFile(*it, st)) {
+        stored = it->word;
+    } else {
+        char buf[64];
+        const ssize_t n = GetXattr(key.constData(), buf, sizeof buf);
+        if (n >= 0) {
+            stored = ParseWord(buf, n);
+        } else if (errno == ENODATA) {
+            stored = kAttrArchive; // written by another program: published
+        } else {
+            if (IsRefusal(errno))
+                NoteRefusal();
+            stored = kAttrNormal; // unknown: changed, the safe side
+        }
+    }
+    stored &= ~std::uint32_t(kAttrReadOnly);
+    if (!(st.st_mode & S_IWUSR))
+        stored |= kAttrReadOnly;
+    return Normalise(stored);
+}
+
+} // namespace
+
+void SetAttributeRefusalHandler(std::function<void(const std::string&)> handler) {
+    g_refusalHandler = std::move(handler);
+}
+
+std::uint32_t FileAttributes(const QString& path) {
+    const QByteArray key = AbsoluteKey(path);
+    struct stat st;
+    if (::stat(key.constData(), &st) != 0)
+        return 0;
+    return AttributesOf(key, st);
+}
+
+bool SetFileAttributes(const QString& path, std::uint32_t word) {
+    const QByteArray key = AbsoluteKey(path);
+    struct stat st;
+    if (::stat(key.constData(), &st) != 0)
+        return true; // a missing file: no effect, nothing reported
+    const bool readOnly = word & kAttrReadOnly;
+    const std::uint32_t stored = Normalise(word & ~std::uint32_t(kAttrReadOnly));
+    // Write permission first: setting an attribute needs it.
+    if (!readOnly && !(st.st_mode & S_IWUSR))
+        ::chmod(key.constData(), (st.st_mode & 07777) | S_IWUSR);
+    bool ok = true;
+    if (SetXattr(key.constData(), WordText(stored)) == 0) {
+        MemoryStates().remove(key);
+    } else {
+        if (IsRefusal(errno))
+            NoteRefusal();
+        ok = false;
+    }
+    if (readOnly && ::stat(key.constData(), &st) == 0 && (st.st_mode & S_IWUSR))
+        ::chmod(key.constData(), (st.st_mode & 07777) & ~mode_t(S_IWUSR));
+    if (!ok)
+        Remember(key, stored); // after chmod, so the entry matches the file as it is
+    return ok;
+}
+
+bool SetChanged(const QString& path) { return SetFileAttributes(path, kAttrNormal); }
+bool SetDiscarded(const QString& path) { return SetFileAttributes(path, kAttrHidden); }
+bool SetPublished(const QString& path) { return SetFileAttributes(path, kAttrArchive); }
+
+namespace testing {
+void SimulateAttributeRefusal(bool refuse) {
+    g_simulateRefusal = refuse;
+    ResetAttributeRefusalState();
+}
+void ResetAttributeRefusalState() {
+    MemoryStates().clear();
+    g_noticeGiven = false;
+}
+} // namespace testing
+
+// ---- Writing site files ------------------------------------------------------------------
+
+QByteArray DocumentSkeleton() {
+    return QByteArrayLiteral("<HTML>\r\n"
+                             "<HEAD>\r\n"
+                             "<META http-equiv=Content-Type content=\"text/html; "
+                             "charset=windows-1251\">\r\n"
+                             "</HEAD>\r\n"
+                             "<BODY>\r\n"
+                             "</BODY>\r\n"
+                             "</HTML>\r\n");
+}
+
+void WriteSiteFile(const QString& sitePath, QStringView name, const QByteArray& data) {
+    const QString path = SiteFilePath(sitePath, name);
+    if (path.isEmpty())
+        throw Error(QStringLiteral("Не удалось записать файл «%1» в папку %2: недопустимое имя "
+                                   "файла")
+                        .arg(name.toString(), sitePath)
+                        .toStdString());
+    bool stateSet = false;
+    const std::string changed = WordText(kAttrNormal);
+    WriteFileAtomically(path, data, FileMode::Inherit,
+                        [&](int fd) { stateSet = FSetXattr(fd, changed) == 0; });
+    // The file's mode comes from the old file; changed clears read-only too.
+    if (!stateSet || !(FileAttributes(path) == kAttrNormal))
+        SetChanged(path);
+}
+
+void CreateDocumentSkeleton(const QString& sitePath, QStringView fileName) {
+    WriteSiteFile(sitePath, fileName, DocumentSkeleton());
+}
+
+bool CopyFileIntoSite(const QString& sourcePath, const QString& sitePath, QStringView name) {
+    QFile source(sourcePath);
+    if (!IsBareFileName(name) || !source.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        return false;
+    try {
+        WriteSiteFile(sitePath, name, data);
+    } catch (const Error&) {
+        return false;
+    }
+    return true;
+}
+
+// ---- Listing and clean-up ----------------------------------------------------------------
+
+std::vector<TSiteFile> ListSiteFiles(const QString& sitePath, TListMode mode) {
+    struct Entry {
+        QByteArray name;
+        std::uint32_t attributes;
+    };
+    std::vector<Entry> entries;
+    ForEachEntry(sitePath, [&](const QByteArray& name, const QByteArray& full) {
+        if (name.startsWith(kAtomicTempPrefix))
+            return true;
+        struct stat st;
+        if (::stat(full.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            return true;
+        const QByteArray key = AbsoluteKey(QFile::decodeName(full));
+        const std::uint32_t attributes = AttributesOf(key, st);
+        if (attributes & kAttrSystem)
+            return true;
+        if (mode == TListMode::Publish && (attributes & kAttrHidden))
+            return true;
+        entries.push_back({name, attributes});
+        return true;
+    });
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    std::vector<TSiteFile> files;
+    files.reserve(entries.size());
+    for (const Entry& e : entries)
+        files.push_back({QFile::decodeName(e.name), e.attributes});
+    return files;
+}
+
+void PurgeDiscardedFiles(const QString& sitePath) {
+    for (const TSiteFile& f : ListSiteFiles(sitePath, TListMode::WithHidden)) {
+        if (!IsDiscardedWord(f.Attributes))
+            continue;
+        const QString path = sitePath + f.Name;
+        SetChanged(path);
+        if (::unlink(Native(path).constData()) != 0)
+            SetDiscarded(path); // keep it discarded, so the next close tries again
+        else
+            MemoryStates().remove(AbsoluteKey(path));
+    }
+}
+
+} // namespace quillery
