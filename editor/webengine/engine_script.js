@@ -1,0 +1,512 @@
+// The document side of the editing-engine adapter. It runs in an isolated
+// world: the page's own scripts are off, and nothing defined here is visible
+// to the document. Nothing here writes into the document for display: marks
+// are drawn through an adopted style sheet, handles live in a map.
+(function () {
+    'use strict';
+    if (window.__q)
+        return;
+
+    const handles = new Map();
+    let nextHandle = 1;
+    let control = null; // the element selected as an object
+    let showZeroBorders = false;
+
+    const marks = new CSSStyleSheet();
+    document.adoptedStyleSheets = [...document.adoptedStyleSheets, marks];
+
+    const ZERO_BORDER_RULE =
+        'table:is([border="0"], :not([border])), ' +
+        'table:is([border="0"], :not([border])) > * > tr > :is(td, th) ' +
+        '{ outline: 1px dotted #a0a0a0 !important; outline-offset: -1px; }';
+    const CONTROL_STYLE = '{ outline: 2px solid #3875d7 !important; outline-offset: 1px; }';
+
+    const OBJECT_TAGS = new Set(['IMG', 'HR', 'INPUT', 'TEXTAREA', 'SELECT', 'BUTTON', 'OBJECT',
+                                 'EMBED', 'IFRAME', 'VIDEO', 'AUDIO', 'CANVAS']);
+
+    // Names shown in the style chooser and the blocks they stand for.
+    const BLOCK_FORMATS = [
+        ['Обычный', 'P'], ['Форматированный', 'PRE'], ['Адрес', 'ADDRESS'],
+        ['Заголовок 1', 'H1'], ['Заголовок 2', 'H2'], ['Заголовок 3', 'H3'],
+        ['Заголовок 4', 'H4'], ['Заголовок 5', 'H5'], ['Заголовок 6', 'H6'],
+        ['Цитата', 'BLOCKQUOTE'], ['Определение термина', 'DT'], ['Определение', 'DD'],
+        ['Раздел', 'DIV'],
+    ];
+
+    // HTML font sizes 1 to 7 in pixels at the default font size.
+    const LEGACY_FONT_PIXELS = [10, 13, 16, 18, 24, 32, 48];
+
+    function fail(message) { throw new Error(message); }
+
+    function put(object) {
+        if (object == null)
+            return 0;
+        const id = nextHandle++;
+        handles.set(id, object);
+        return id;
+    }
+
+    function get(id) {
+        const object = handles.get(id);
+        if (object === undefined)
+            fail('объект документа уже освобожден');
+        return object;
+    }
+
+    function element(id, ...tags) {
+        const el = get(id);
+        if (!(el instanceof Element))
+            fail('это не элемент документа');
+        if (tags.length && !tags.includes(el.tagName))
+            fail('элемент ' + el.tagName + ' не поддерживает эту операцию');
+        return el;
+    }
+
+    function indexInParent(node) {
+        return Array.prototype.indexOf.call(node.parentNode.childNodes, node);
+    }
+
+    function isControlSelected() {
+        if (!control || !control.isConnected || !control.parentNode)
+            return false;
+        const sel = getSelection();
+        if (sel.rangeCount !== 1)
+            return false;
+        const r = sel.getRangeAt(0);
+        const parent = control.parentNode;
+        const at = indexInParent(control);
+        return r.startContainer === parent && r.endContainer === parent && r.startOffset === at &&
+               r.endOffset === at + 1;
+    }
+
+    // A selector naming exactly this element by its position, so the mark
+    // needs nothing in the document itself.
+    function positionSelector(el) {
+        const steps = [];
+        for (let node = el; node && node !== document.documentElement; node = node.parentElement)
+            steps.unshift(':nth-child(' + (Array.prototype.indexOf.call(node.parentElement.children, node) + 1) + ')');
+        return ':root > ' + steps.join(' > ');
+    }
+
+    function refreshMarks() {
+        if (control && !isControlSelected())
+            control = null;
+        let rules = showZeroBorders ? ZERO_BORDER_RULE : '';
+        if (control)
+            rules += '\n' + positionSelector(control) + ' ' + CONTROL_STYLE;
+        marks.replaceSync(rules);
+    }
+
+    function selectNodes(nodes) {
+        const sel = getSelection();
+        const r = document.createRange();
+        r.setStartBefore(nodes[0]);
+        r.setEndAfter(nodes[nodes.length - 1]);
+        sel.removeAllRanges();
+        sel.addRange(r);
+    }
+
+    function selectObject(el) {
+        selectNodes([el]);
+        control = el;
+        refreshMarks();
+    }
+
+    document.addEventListener('click', (event) => {
+        if (document.designMode !== 'on' || !(event.target instanceof Element))
+            return;
+        if (event.ctrlKey) {
+            const table = event.target.closest('table');
+            if (table) {
+                event.preventDefault();
+                selectObject(table);
+            }
+        } else if (OBJECT_TAGS.has(event.target.tagName)) {
+            selectObject(event.target);
+        }
+    }, true);
+    document.addEventListener('selectionchange', refreshMarks);
+
+    function selectionType() {
+        if (isControlSelected())
+            return 'Control';
+        const sel = getSelection();
+        return sel.rangeCount && !sel.isCollapsed ? 'Text' : 'None';
+    }
+
+    function currentRange() {
+        const sel = getSelection();
+        if (sel.rangeCount)
+            return sel.getRangeAt(0).cloneRange();
+        const r = document.createRange();
+        r.setStart(document.body || document.documentElement, 0);
+        return r;
+    }
+
+    function containerElement(node) {
+        return node.nodeType === Node.ELEMENT_NODE ? node : node.parentElement;
+    }
+
+    // The elements whose style decides a value at the selection: the parent
+    // of every text node the range touches, or the caret's element.
+    function styledElements(r) {
+        const result = [];
+        const root = r.commonAncestorContainer;
+        if (!r.collapsed) {
+            const walker = document.createTreeWalker(root, NodeFilter.SHOW_TEXT);
+            for (let node = root.nodeType === Node.TEXT_NODE ? root : walker.nextNode(); node;
+                 node = walker.nextNode()) {
+                if (!r.intersectsNode(node) || !node.data.trim())
+                    continue;
+                if (node === r.endContainer && r.endOffset === 0)
+                    continue;
+                if (node === r.startContainer && r.startOffset === node.length)
+                    continue;
+                result.push(node.parentElement);
+            }
+        }
+        if (!result.length)
+            result.push(containerElement(r.startContainer));
+        return result;
+    }
+
+    function blockOf(el) {
+        for (let node = el; node; node = node.parentElement) {
+            const display = getComputedStyle(node).display;
+            if (display !== 'inline' && display !== 'inline-block' && display !== 'contents')
+                return node;
+        }
+        return el;
+    }
+
+    function colorNumber(css) {
+        const m = /rgba?\((\d+),\s*(\d+),\s*(\d+)(?:,\s*([\d.]+))?\)/.exec(css);
+        if (!m)
+            fail('цвет не распознан: ' + css);
+        return Number(m[1]) | (Number(m[2]) << 8) | (Number(m[3]) << 16);
+    }
+
+    function isTransparent(css) {
+        return css === 'transparent' || /rgba\([^)]*,\s*0\)$/.test(css);
+    }
+
+    function backColor(el) {
+        for (let node = el; node; node = node.parentElement) {
+            const css = getComputedStyle(node).backgroundColor;
+            if (!isTransparent(css))
+                return colorNumber(css);
+        }
+        return 0xffffff;
+    }
+
+    function legacyFontSize(el) {
+        const px = parseFloat(getComputedStyle(el).fontSize);
+        let best = 0;
+        for (let i = 1; i < LEGACY_FONT_PIXELS.length; ++i) {
+            if (Math.abs(LEGACY_FONT_PIXELS[i] - px) < Math.abs(LEGACY_FONT_PIXELS[best] - px))
+                best = i;
+        }
+        return best + 1;
+    }
+
+    function fontName(el) {
+        return getComputedStyle(el)
+            .fontFamily.split(',')
+            .map((family) => family.trim().replace(/^["']|["']$/g, ''))
+            .join(', ');
+    }
+
+    function alignment(el) {
+        const align = getComputedStyle(blockOf(el)).textAlign;
+        switch (align) {
+        case 'center':
+        case '-webkit-center':
+            return 'center';
+        case 'right':
+        case '-webkit-right':
+        case 'end':
+            return 'right';
+        case 'justify':
+            return 'full';
+        default:
+            return 'left';
+        }
+    }
+
+    function blockFormat(el) {
+        for (let node = el; node; node = node.parentElement) {
+            const entry = BLOCK_FORMATS.find((format) => format[1] === node.tagName);
+            if (entry)
+                return entry[0];
+        }
+        return BLOCK_FORMATS[0][0];
+    }
+
+    // One value for the whole selection, or null where it differs.
+    function uniform(read) {
+        const values = styledElements(currentRange()).map(read);
+        return values.every((v) => v === values[0]) ? values[0] : null;
+    }
+
+    function queryValue(command) {
+        const name = command.toLowerCase();
+        switch (name) {
+        case 'fontsize':
+            return uniform(legacyFontSize);
+        case 'fontname':
+            return uniform(fontName);
+        case 'forecolor':
+            return uniform((el) => colorNumber(getComputedStyle(el).color));
+        case 'backcolor':
+            return uniform(backColor);
+        case 'formatblock':
+            return uniform(blockFormat);
+        case 'justifyleft':
+        case 'justifycenter':
+        case 'justifyright':
+        case 'justifyfull': {
+            const align = uniform(alignment);
+            return align === null ? null : 'justify' + align === name;
+        }
+        default:
+            return document.queryCommandValue(command);
+        }
+    }
+
+    function queryEnabled(command) {
+        if (command.toLowerCase() === 'justifynone')
+            return document.queryCommandEnabled('justifyLeft');
+        return document.queryCommandEnabled(command);
+    }
+
+    function hexColor(value) {
+        if (typeof value !== 'number')
+            fail('цвет должен быть числом');
+        const rgb = ((value & 0xff) << 16) | (value & 0xff00) | ((value >> 16) & 0xff);
+        return '#' + rgb.toString(16).padStart(6, '0');
+    }
+
+    function documentCommand(name, value) {
+        if (!document.queryCommandSupported(name))
+            fail('команда не поддерживается: ' + name);
+        document.execCommand(name, false, value);
+    }
+
+    function exec(command, value) {
+        const name = command.toLowerCase();
+        switch (name) {
+        case 'formatblock': {
+            const entry = BLOCK_FORMATS.find((format) => format[0] === value);
+            if (!entry)
+                fail('неизвестный стиль: ' + value);
+            return documentCommand('formatBlock', '<' + entry[1] + '>');
+        }
+        case 'forecolor':
+        case 'backcolor':
+            return documentCommand(name, hexColor(value));
+        case 'fontsize':
+            return documentCommand(name, String(value));
+        case 'justifynone':
+            return documentCommand('justifyLeft', null);
+        default:
+            return documentCommand(command, value == null ? null : String(value));
+        }
+    }
+
+    function pasteInto(r, html) {
+        const sel = getSelection();
+        sel.removeAllRanges();
+        sel.addRange(r);
+        const done = html === '' ? (r.collapsed || document.execCommand('delete'))
+                                 : document.execCommand('insertHTML', false, html);
+        if (!done)
+            fail('фрагмент не вставлен: выделение вне документа');
+    }
+
+    function textRange(id) {
+        const range = get(id);
+        if (!range.text)
+            fail('операция только для текстового диапазона');
+        return range.text;
+    }
+
+    function controlRange(id) {
+        const range = get(id);
+        if (!range.items)
+            fail('операция только для диапазона объектов');
+        return range.items;
+    }
+
+    function commonParent(nodes) {
+        let parent = nodes[0];
+        while (parent && !nodes.every((node) => parent.contains(node)))
+            parent = parent.parentElement;
+        return parent;
+    }
+
+    function checkIndex(index, length) {
+        if (!Number.isInteger(index) || index < 0 || index >= length)
+            fail('индекс вне диапазона: ' + index);
+    }
+
+    function link() {
+        const a = containerElement(currentRange().commonAncestorContainer)?.closest('a[href]');
+        return a ? a.href : '';
+    }
+
+    function doctypeText() {
+        const dt = document.doctype;
+        if (!dt)
+            return '';
+        let text = '<!DOCTYPE ' + dt.name;
+        if (dt.publicId)
+            text += ' PUBLIC "' + dt.publicId + '"';
+        if (dt.systemId)
+            text += (dt.publicId ? ' "' : ' SYSTEM "') + dt.systemId + '"';
+        return text + '>\n';
+    }
+
+    function declareCharset(charset) {
+        const head = document.head;
+        if (!head)
+            fail('в документе нет заголовка HEAD');
+        const content = 'text/html; charset=' + charset;
+        const metaCharset = head.querySelector('meta[charset]');
+        if (metaCharset) {
+            if (metaCharset.getAttribute('charset') !== charset)
+                metaCharset.setAttribute('charset', charset);
+            return;
+        }
+        const meta = head.querySelector('meta[http-equiv="content-type" i]');
+        if (meta) {
+            if (meta.getAttribute('content') !== content)
+                meta.setAttribute('content', content);
+            return;
+        }
+        const created = document.createElement('meta');
+        created.setAttribute('http-equiv', 'Content-Type');
+        created.setAttribute('content', content);
+        head.insertBefore(created, head.firstChild);
+    }
+
+    function rewrite(collection, attribute, rewrites) {
+        for (const [index, text] of rewrites) {
+            checkIndex(index, collection.length);
+            collection[index].setAttribute(attribute, text);
+        }
+    }
+
+    const ops = {
+        designMode: () => document.designMode,
+        setDesignMode: (mode) => { document.designMode = mode; },
+        title: () => document.title,
+        setTitle: (text) => { document.title = text; },
+        imageSources: () => Array.from(document.images, (img) => img.src),
+        setImageSources: (rewrites) => rewrite(document.images, 'src', rewrites),
+        image: (index) => { checkIndex(index, document.images.length); return put(document.images[index]); },
+        linkTargets: () => Array.from(document.links, (a) => a.href),
+        setLinkTargets: (rewrites) => rewrite(document.links, 'href', rewrites),
+        link: (index) => { checkIndex(index, document.links.length); return put(document.links[index]); },
+        undo: () => { document.execCommand('undo'); },
+        redo: () => { document.execCommand('redo'); },
+        toggleZeroBorders: () => { showZeroBorders = !showZeroBorders; refreshMarks(); },
+        blockFormats: () => BLOCK_FORMATS.map((format) => format[0]),
+        insertImage: (url) => {
+            const img = document.createElement('img');
+            img.setAttribute('src', url);
+            pasteInto(currentRange(), img.outerHTML);
+        },
+        currentLink: link,
+        serialize: (charset) => {
+            declareCharset(charset);
+            return doctypeText() + document.documentElement.outerHTML;
+        },
+
+        queryCommandEnabled: queryEnabled,
+        queryCommandState: (command) => document.queryCommandState(command),
+        queryCommandValue: queryValue,
+        execCommand: exec,
+
+        selectionType,
+        createRange: () => put(isControlSelected() ? { items: [control] } : { text: currentRange() }),
+
+        isControl: (id) => Boolean(get(id).items),
+        htmlText: (id) => {
+            const holder = document.createElement('div');
+            holder.appendChild(textRange(id).cloneContents());
+            return holder.innerHTML;
+        },
+        rangeParent: (id) => put(containerElement(textRange(id).commonAncestorContainer)),
+        pasteHTML: (id, html) => pasteInto(textRange(id), html),
+        length: (id) => controlRange(id).length,
+        item: (id, index) => {
+            const items = controlRange(id);
+            checkIndex(index, items.length);
+            return put(items[index]);
+        },
+        commonParentElement: (id) => put(commonParent(controlRange(id))),
+        controlExec: (id, command, value) => {
+            const items = controlRange(id);
+            if (!items.every((node) => node.isConnected))
+                fail('выделенный объект уже удален');
+            selectNodes(items);
+            control = null;
+            exec(command, value);
+        },
+
+        tagName: (id) => element(id).tagName,
+        parentElement: (id) => put(element(id).parentElement),
+        outerHTML: (id) => element(id).outerHTML,
+        setOuterHTML: (id, html) => { element(id).outerHTML = html; },
+        setAttribute: (id, name, value) => element(id).setAttribute(name, value),
+        href: (id) => {
+            const el = element(id);
+            if (typeof el.href !== 'string')
+                fail('элемент ' + el.tagName + ' не является ссылкой');
+            return el.href;
+        },
+        property: (id, name) => element(id).getAttribute(name) ?? '',
+        setProperty: (id, name, value) => {
+            const el = element(id);
+            if (value === '')
+                el.removeAttribute(name);
+            else
+                el.setAttribute(name, value);
+        },
+        noWrap: (id) => element(id, 'TD', 'TH').noWrap,
+        setNoWrap: (id, on) => { element(id, 'TD', 'TH').noWrap = on; },
+        insertRow: (id, index) => put(element(id, 'TABLE').insertRow(index)),
+        deleteRow: (id, index) => element(id, 'TABLE').deleteRow(index),
+        rowIndex: (id) => element(id, 'TR').rowIndex,
+        cellCount: (id) => element(id, 'TR').cells.length,
+        cell: (id, index) => {
+            const cells = element(id, 'TR').cells;
+            checkIndex(index, cells.length);
+            return put(cells[index]);
+        },
+        insertCell: (id, index) => put(element(id, 'TR').insertCell(index)),
+        deleteCell: (id, index) => element(id, 'TR').deleteCell(index),
+        cellIndex: (id) => element(id, 'TD', 'TH').cellIndex,
+        colSpan: (id) => element(id, 'TD', 'TH').colSpan,
+        setColSpan: (id, span) => { element(id, 'TD', 'TH').colSpan = span; },
+        rowSpan: (id) => element(id, 'TD', 'TH').rowSpan,
+        setRowSpan: (id, span) => { element(id, 'TD', 'TH').rowSpan = span; },
+    };
+
+    // One round trip: handles to let go, then the operation and its
+    // arguments. The answer says whether it worked.
+    window.__q = (released, op, ...args) => {
+        for (const id of released)
+            handles.delete(id);
+        try {
+            const fn = ops[op];
+            if (!fn)
+                fail('неизвестная операция ' + op);
+            const value = fn(...args);
+            return value === null ? { ok: true, isNull: true } : { ok: true, value: value };
+        } catch (error) {
+            return { ok: false, error: String(error && error.message || error) };
+        }
+    };
+    refreshMarks();
+})();

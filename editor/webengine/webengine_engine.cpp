@@ -1,0 +1,354 @@
+#include "editor/webengine/webengine_engine.h"
+
+#include "editor/webengine/document_encoding.h"
+#include "editor/webengine/find_dialog.h"
+#include "editor/webengine/link_dialog.h"
+#include "editor/webengine/visual_edit.h"
+#include "editor/webengine/webengine_handles.h"
+#include "store/atomic_write.h"
+#include "store/error.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineScript>
+
+namespace quillery {
+namespace {
+
+constexpr quint32 kScriptWorld = QWebEngineScript::ApplicationWorld;
+
+QString LoadEngineScript() {
+    QFile file(QStringLiteral(":/quillery/editor/engine_script.js"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error("The editing engine's script is missing from the program.");
+    return QString::fromUtf8(file.readAll());
+}
+
+[[noreturn]] void Fail(const QString& reason) {
+    throw Error(QStringLiteral("Ошибка редактора: %1").arg(reason).toStdString());
+}
+
+// The rewrites as the one argument of a script operation.
+QJsonArray RewritesArgument(const QList<UrlRewrite>& rewrites) {
+    QJsonArray list;
+    for (const UrlRewrite& r : rewrites)
+        list.append(QJsonArray{r.index, r.text});
+    QJsonArray args;
+    args.append(list);
+    return args;
+}
+
+} // namespace
+
+WebEngineEngine::WebEngineEngine(QWidget* parent)
+    : m_view(new VisualEditView(parent)), m_script(LoadEngineScript()) {
+    connect(m_view->page(), &QWebEnginePage::loadingChanged, this,
+            &WebEngineEngine::onLoadingChanged);
+}
+
+WebEngineEngine::~WebEngineEngine() {
+    delete m_findDialog;
+    delete m_view;
+}
+
+QWidget* WebEngineEngine::widget() {
+    return m_view;
+}
+
+void WebEngineEngine::Navigate(const QString& target) {
+    const QUrl url = target == QLatin1String("about:blank")
+                         ? QUrl(target)
+                         : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
+    m_url = url;
+    ++m_generation;
+    m_released = {};
+    m_loading = true;
+    m_loadFailed = false;
+    m_designModeSet = false;
+    static_cast<VisualEditPage*>(m_view->page())->allowNavigationTo(url);
+    m_view->page()->load(url);
+}
+
+void WebEngineEngine::onLoadingChanged(const QWebEngineLoadingInfo& info) {
+    if (info.url() != m_url || info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        return;
+    m_loading = false;
+    m_loadFailed = info.status() != QWebEngineLoadingInfo::LoadSucceededStatus;
+    if (!m_loadFailed)
+        m_view->page()->runJavaScript(m_script, kScriptWorld);
+    emit loadSettled();
+}
+
+int WebEngineEngine::ReadyState() {
+    return m_loading ? 1 : 4;
+}
+
+void WebEngineEngine::WaitForEngine() {
+    if (m_loading) {
+        QEventLoop loop;
+        connect(this, &WebEngineEngine::loadSettled, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (m_loadFailed) {
+        m_loadFailed = false;
+        Fail(QStringLiteral("не удалось загрузить %1").arg(m_url.toDisplayString()));
+    }
+}
+
+QVariant WebEngineEngine::run(const QString& script) {
+    QVariant result;
+    bool done = false;
+    QEventLoop loop;
+    m_view->page()->runJavaScript(script, kScriptWorld, [&](const QVariant& value) {
+        result = value;
+        done = true;
+        loop.quit();
+    });
+    if (!done)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return result;
+}
+
+QVariant WebEngineEngine::call(const QString& op, const QJsonArray& args) {
+    if (m_loading)
+        Fail(QStringLiteral("документ ещё загружается"));
+    QJsonArray payload{m_released, op};
+    for (const QJsonValue& arg : args)
+        payload.append(arg);
+    m_released = {};
+    const QString script =
+        QStringLiteral("window.__q ? __q.apply(null, ") +
+        QString::fromUtf8(QJsonDocument(payload).toJson(QJsonDocument::Compact)) +
+        QStringLiteral(") : null");
+    QVariant answer = run(script);
+    if (!answer.isValid()) {
+        // A document the script has not reached yet (about:blank at start).
+        run(m_script);
+        answer = run(script);
+    }
+    const QVariantMap reply = answer.toMap();
+    if (reply.isEmpty())
+        Fail(QStringLiteral("нет ответа на «%1»").arg(op));
+    if (!reply.value(QStringLiteral("ok")).toBool())
+        Fail(reply.value(QStringLiteral("error")).toString());
+    if (reply.value(QStringLiteral("isNull")).toBool())
+        return {};
+    return reply.value(QStringLiteral("value"));
+}
+
+QVariant WebEngineEngine::callOn(quint64 generation, const QString& op, const QJsonArray& args) {
+    if (generation != m_generation)
+        Fail(QStringLiteral("объект относится к закрытому документу"));
+    return call(op, args);
+}
+
+void WebEngineEngine::release(quint64 generation, int handle) {
+    if (generation == m_generation)
+        m_released.append(handle);
+}
+
+ElementPtr WebEngineEngine::elementFrom(const QVariant& handle) {
+    const int id = handle.toInt();
+    if (id == 0)
+        return nullptr;
+    return std::make_unique<WebEngineElement>(*this, id);
+}
+
+QString WebEngineEngine::DesignMode() {
+    if (!m_designModeSet)
+        return QStringLiteral("Inherit");
+    return call(QStringLiteral("designMode")).toString() == QLatin1String("on")
+               ? QStringLiteral("On")
+               : QStringLiteral("Off");
+}
+
+void WebEngineEngine::setDesignMode(const QString& mode) {
+    const QString lower = mode.toLower();
+    if (lower != QLatin1String("on") && lower != QLatin1String("off") &&
+        lower != QLatin1String("inherit"))
+        Fail(QStringLiteral("недопустимый режим правки «%1»").arg(mode));
+    call(QStringLiteral("setDesignMode"),
+         {lower == QLatin1String("on") ? QStringLiteral("on") : QStringLiteral("off")});
+    m_designModeSet = lower != QLatin1String("inherit");
+}
+
+void WebEngineEngine::setCharset(const QString& charset) {
+    if (charset.compare(QLatin1String("windows-1251"), Qt::CaseInsensitive) != 0)
+        Fail(QStringLiteral("кодировка «%1» не поддерживается").arg(charset));
+    m_charset = QStringLiteral("windows-1251");
+}
+
+QString WebEngineEngine::title() {
+    return call(QStringLiteral("title")).toString();
+}
+
+void WebEngineEngine::setTitle(const QString& title) {
+    call(QStringLiteral("setTitle"), {title});
+}
+
+QStringList WebEngineEngine::imageSources() {
+    return call(QStringLiteral("imageSources")).toStringList();
+}
+
+void WebEngineEngine::setImageSources(const QList<UrlRewrite>& rewrites) {
+    call(QStringLiteral("setImageSources"), RewritesArgument(rewrites));
+}
+
+ElementPtr WebEngineEngine::image(int index) {
+    return elementFrom(call(QStringLiteral("image"), {index}));
+}
+
+QStringList WebEngineEngine::linkTargets() {
+    return call(QStringLiteral("linkTargets")).toStringList();
+}
+
+void WebEngineEngine::setLinkTargets(const QList<UrlRewrite>& rewrites) {
+    call(QStringLiteral("setLinkTargets"), RewritesArgument(rewrites));
+}
+
+ElementPtr WebEngineEngine::link(int index) {
+    return elementFrom(call(QStringLiteral("link"), {index}));
+}
+
+void WebEngineEngine::ExecWB(WebCommand command) {
+    switch (command) {
+    case WebCommand::Save:
+        save();
+        return;
+    case WebCommand::Print:
+        print();
+        return;
+    case WebCommand::Cut:
+        call(QStringLiteral("execCommand"), {QStringLiteral("cut")});
+        return;
+    case WebCommand::Copy:
+        call(QStringLiteral("execCommand"), {QStringLiteral("copy")});
+        return;
+    case WebCommand::Paste:
+        call(QStringLiteral("execCommand"), {QStringLiteral("paste")});
+        return;
+    case WebCommand::Undo:
+        call(QStringLiteral("undo"));
+        return;
+    case WebCommand::Redo:
+        call(QStringLiteral("redo"));
+        return;
+    }
+    Fail(QStringLiteral("неизвестная команда %1").arg(static_cast<int>(command)));
+}
+
+QStringList WebEngineEngine::Exec(TargetCommand command) {
+    switch (command) {
+    case TargetCommand::Find:
+        showFindDialog();
+        return {};
+    case TargetCommand::InsertImage:
+        insertImageWithDialog();
+        return {};
+    case TargetCommand::BlockFormats:
+        return call(QStringLiteral("blockFormats")).toStringList();
+    case TargetCommand::ShowZeroBorders:
+        call(QStringLiteral("toggleZeroBorders"));
+        return {};
+    }
+    Fail(QStringLiteral("неизвестная команда %1").arg(static_cast<int>(command)));
+}
+
+bool WebEngineEngine::queryCommandEnabled(const QString& command) {
+    return call(QStringLiteral("queryCommandEnabled"), {command}).toBool();
+}
+
+bool WebEngineEngine::queryCommandState(const QString& command) {
+    return call(QStringLiteral("queryCommandState"), {command}).toBool();
+}
+
+QVariant WebEngineEngine::queryCommandValue(const QString& command) {
+    const QVariant value = call(QStringLiteral("queryCommandValue"), {command});
+    if (value.typeId() == QMetaType::Double)
+        return static_cast<int>(value.toDouble());
+    return value;
+}
+
+void WebEngineEngine::execCommand(const QString& command, bool showUI, const QVariant& value) {
+    if (showUI && command.compare(QLatin1String("CreateLink"), Qt::CaseInsensitive) == 0) {
+        createLinkWithDialog();
+        return;
+    }
+    call(QStringLiteral("execCommand"), {command, QJsonValue::fromVariant(value)});
+}
+
+SelectionType WebEngineEngine::selectionType() {
+    const QString type = call(QStringLiteral("selectionType")).toString();
+    if (type == QLatin1String("Control"))
+        return SelectionType::Control;
+    if (type == QLatin1String("Text"))
+        return SelectionType::Text;
+    return SelectionType::None;
+}
+
+RangePtr WebEngineEngine::createRange() {
+    return std::make_unique<WebEngineRange>(*this, call(QStringLiteral("createRange")).toInt());
+}
+
+void WebEngineEngine::setShowContextMenu(std::function<void(const QPoint&)> handler) {
+    m_view->setContextMenuHandler(std::move(handler));
+}
+
+void WebEngineEngine::save() {
+    if (!m_url.isLocalFile())
+        Fail(QStringLiteral("документ не связан с файлом"));
+    const QString html = call(QStringLiteral("serialize"), {m_charset}).toString();
+    WriteFileAtomically(m_url.toLocalFile(), EncodeDocumentCp1251(html));
+}
+
+void WebEngineEngine::print() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, m_view);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    bool finished = false;
+    bool succeeded = false;
+    QEventLoop loop;
+    connect(m_view, &QWebEngineView::printFinished, &loop, [&](bool success) {
+        finished = true;
+        succeeded = success;
+        loop.quit();
+    });
+    m_view->print(&printer);
+    if (!finished)
+        loop.exec();
+    if (!succeeded)
+        Fail(QStringLiteral("документ не напечатан"));
+}
+
+void WebEngineEngine::createLinkWithDialog() {
+    LinkDialog dialog(call(QStringLiteral("currentLink")).toString(), m_view);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    call(QStringLiteral("execCommand"), {QStringLiteral("CreateLink"), dialog.url()});
+}
+
+void WebEngineEngine::insertImageWithDialog() {
+    const QString path = QFileDialog::getOpenFileName(
+        m_view, QStringLiteral("Вставка рисунка"), QString(),
+        QStringLiteral("Рисунки (*.jpg *.jpeg *.gif *.png *.bmp);;Все файлы (*)"));
+    if (path.isEmpty())
+        return;
+    call(QStringLiteral("insertImage"), {QUrl::fromLocalFile(path).toString()});
+}
+
+void WebEngineEngine::showFindDialog() {
+    if (!m_findDialog)
+        m_findDialog = new FindDialog(m_view->page(), m_view);
+    m_findDialog->show();
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+}
+
+} // namespace quillery

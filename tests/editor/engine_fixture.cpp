@@ -1,0 +1,107 @@
+#include "tests/editor/engine_fixture.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QTest>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+namespace quillery {
+namespace {
+
+QString Quoted(const QString& text) {
+    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
+        .mid(1)
+        .chopped(1);
+}
+
+} // namespace
+
+EngineFixture::EngineFixture() {
+    m_engine.widget()->resize(800, 600);
+    m_engine.widget()->show();
+    if (!QTest::qWaitForWindowExposed(m_engine.widget()))
+        qFatal("the editing area was never shown");
+}
+
+QString EngineFixture::copyFixture(const QString& name) {
+    const QString target = m_dir.filePath(name);
+    QFile::remove(target);
+    if (!QFile::copy(QStringLiteral(QUILLERY_TEST_DATA "/editor/") + name, target))
+        qFatal("fixture %s is missing", qPrintable(name));
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+void EngineFixture::open(const QString& path) {
+    m_engine.WaitForEngine();
+    m_engine.Navigate(QStringLiteral("about:blank"));
+    m_engine.Navigate(path);
+    m_engine.WaitForEngine();
+    if (m_engine.DesignMode() == QLatin1String("Inherit"))
+        m_engine.setDesignMode(QStringLiteral("On"));
+    m_engine.setCharset(QStringLiteral("windows-1251"));
+}
+
+QVariant EngineFixture::script(const QString& js) {
+    auto* view = static_cast<QWebEngineView*>(m_engine.widget());
+    QVariant result;
+    bool done = false;
+    view->page()->runJavaScript(js, QWebEngineScript::ApplicationWorld, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000))
+        qFatal("the engine did not answer a script");
+    return result;
+}
+
+void EngineFixture::selectText(const QString& selector, int from, int to) {
+    const QVariant ok = script(QStringLiteral(R"((() => {
+        const el = document.querySelector(%1);
+        const walker = document.createTreeWalker(el, NodeFilter.SHOW_TEXT);
+        const r = document.createRange();
+        let seen = 0, startSet = false, node;
+        while ((node = walker.nextNode())) {
+            const end = seen + node.length;
+            if (!startSet && %2 <= end) { r.setStart(node, %2 - seen); startSet = true; }
+            if (startSet && %3 <= end) { r.setEnd(node, %3 - seen); break; }
+            seen = end;
+        }
+        document.body.focus();
+        getSelection().removeAllRanges();
+        getSelection().addRange(r);
+        return startSet;
+    })())")
+                                   .arg(Quoted(selector))
+                                   .arg(from)
+                                   .arg(to));
+    if (!ok.toBool())
+        qFatal("no text to select in %s", qPrintable(selector));
+}
+
+void EngineFixture::click(const QString& selector, Qt::KeyboardModifiers modifiers) {
+    const QVariantList rect =
+        script(QStringLiteral("(() => { const r = document.querySelector(%1)"
+                              ".getBoundingClientRect(); return [r.x + r.width / 2, "
+                              "r.y + r.height / 2]; })()")
+                   .arg(Quoted(selector)))
+            .toList();
+    if (rect.size() != 2)
+        qFatal("nothing to click at %s", qPrintable(selector));
+    QWidget* target = m_engine.widget()->focusProxy();
+    const QPoint point(qRound(rect[0].toDouble()), qRound(rect[1].toDouble()));
+    QTest::mouseClick(target, Qt::LeftButton, modifiers, point);
+    // The click reaches the renderer asynchronously; a script round trip
+    // after it lands behind it.
+    QTest::qWait(50);
+    script(QStringLiteral("0"));
+}
+
+QString EngineFixture::bodyHtml() {
+    return script(QStringLiteral("document.body.innerHTML")).toString();
+}
+
+} // namespace quillery
