@@ -14,6 +14,9 @@ VisualEditPage::VisualEditPage(QObject* parent) : QWebEnginePage(parent) {
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    // Cut, copy and paste run as document commands of the adapter's script.
+    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
+    s->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
     s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, true);
     s->setDefaultTextEncoding(QStringLiteral("windows-1251"));
 }
