@@ -1,0 +1,29 @@
+#include "shell/dialog_shells.h"
+
+namespace quillery {
+
+TFormLink::TFormLink(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FormLink"));
+}
+
+TTableDlg::TTableDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TableDlg"));
+}
+
+TFTPDlg::TFTPDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FTPDlg"));
+}
+
+TCellDlg::TCellDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("CellDlg"));
+}
+
+THTMLSource::THTMLSource(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("HTMLSource"));
+}
+
+TFormStyle1::TFormStyle1(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FormStyle1"));
+}
+
+} // namespace quillery

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+namespace quillery {
+
+// The dialogs of the link, table, publishing, cell, source and style
+// commands. Created once at start-up and kept; their contents arrive with
+// those commands.
+#define QUILLERY_DIALOG_SHELL(Name)                                                                \
+    class Name final : public QDialog {                                                            \
+    public:                                                                                        \
+        explicit Name(QWidget* parent);                                                            \
+        Q_DISABLE_COPY_MOVE(Name)                                                                  \
+    };
+
+QUILLERY_DIALOG_SHELL(TFormLink)
+QUILLERY_DIALOG_SHELL(TTableDlg)
+QUILLERY_DIALOG_SHELL(TFTPDlg)
+QUILLERY_DIALOG_SHELL(TCellDlg)
+QUILLERY_DIALOG_SHELL(THTMLSource)
+QUILLERY_DIALOG_SHELL(TFormStyle1)
+
+#undef QUILLERY_DIALOG_SHELL
+
+} // namespace quillery

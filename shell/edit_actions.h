@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAction>
+#include <QObject>
+
+namespace quillery {
+
+// ActionListEdit: the contents and general commands, in tool bar order.
+// Owned by the main window; each action's trigger is wired there.
+struct TActionListEdit final {
+    QAction* NewItem;
+    QAction* DeleteItem;
+    QAction* Left;
+    QAction* Right;
+    QAction* Up;
+    QAction* Down;
+    QAction* Expand;
+    QAction* Collapse;
+    QAction* Print;
+    QAction* Undo;
+    QAction* Redo;
+    QAction* Find;
+    QAction* FTP;
+    QAction* About;
+    QAction* ShowBorder;
+
+    // Creates every action with its caption, hint, shortcut and icon.
+    static TActionListEdit Create(QObject* owner);
+    // The tool bar's order; nullptr stands for a separator.
+    QList<QAction*> ToolBarLayout() const;
+};
+
+} // namespace quillery

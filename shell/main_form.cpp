@@ -1,0 +1,325 @@
+#include "shell/main_form.h"
+
+#include "editor/webengine/webengine_engine.h"
+#include "shell/about_box.h"
+#include "shell/asker.h"
+#include "shell/contents_commands.h"
+#include "shell/contents_model.h"
+#include "shell/dialog_shells.h"
+#include "shell/document_switcher.h"
+#include "shell/error_handler.h"
+#include "shell/note_panel.h"
+#include "shell/select_dlg.h"
+#include "shell/title_delegate.h"
+#include "shell/tree_selection.h"
+#include "store/index_file.h"
+#include "store/settings_store.h"
+#include "store/site_folder.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace quillery {
+namespace {
+
+constexpr int kClientWidth = 804;
+constexpr int kClientHeight = 585;
+constexpr int kPanel1Width = 185;
+constexpr int kPaletteHeight = 222;
+constexpr int kStatusPanelWidth = 400;
+
+} // namespace
+
+TMainForm::TMainForm(QWidget* parent, Asker* asker)
+    : QMainWindow(parent), m_ownAsker(asker ? nullptr : std::make_unique<BoxAsker>(this)),
+      m_asker(asker ? asker : m_ownAsker.get()), m_actions(TActionListEdit::Create(this)),
+      m_shortDateFormat(QLocale::system().dateFormat(QLocale::ShortFormat)) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Quillery"));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setContextMenuPolicy(Qt::NoContextMenu);
+    CreateLayout();
+    CreateToolBar();
+    WireTree();
+    WireActions();
+    resize(kClientWidth, kClientHeight);
+
+    // The dialogs, created once and kept.
+    m_formLink = new TFormLink(this);
+    m_tableDlg = new TTableDlg(this);
+    m_ftpDlg = new TFTPDlg(this);
+    m_cellDlg = new TCellDlg(this);
+    m_aboutBox = new TAboutBox(this);
+    m_selectDlg = new TSelectDlg(this, *m_asker);
+    m_htmlSource = new THTMLSource(this);
+    m_formStyle = new TFormStyle1(this);
+}
+
+TMainForm::~TMainForm() {
+    // The switcher and the commands refer to the engine and the widgets.
+    m_commands.reset();
+    m_switcher.reset();
+    m_engine.reset();
+}
+
+Engine& TMainForm::VISUALEdit() const {
+    return *m_engine;
+}
+
+void TMainForm::CreateLayout() {
+    m_treeView = new QTreeView;
+    m_treeView->setObjectName(QStringLiteral("TreeView"));
+    m_treeView->setHeaderHidden(true);
+    m_treeView->setUniformRowHeights(true);
+    m_treeView->setIndentation(20);
+    m_treeView->setIconSize(QSize(16, 16));
+    m_treeView->setMouseTracking(true);
+    m_treeView->setAttribute(Qt::WA_Hover);
+    m_treeView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_treeView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_treeView->setEditTriggers(QAbstractItemView::SelectedClicked |
+                                QAbstractItemView::EditKeyPressed);
+    // The selection stays visible when the tree loses the focus.
+    QPalette colours = m_treeView->palette();
+    colours.setColor(QPalette::Inactive, QPalette::Highlight,
+                     colours.color(QPalette::Active, QPalette::Highlight));
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     colours.color(QPalette::Active, QPalette::HighlightedText));
+    m_treeView->setPalette(colours);
+
+    m_symbolPalette = new QWidget;
+    m_symbolPalette->setObjectName(QStringLiteral("CategoryButtonsInsertSymbol"));
+
+    m_splitter2 = new QSplitter(Qt::Vertical);
+    m_splitter2->setObjectName(QStringLiteral("Splitter2"));
+    m_splitter2->addWidget(m_treeView);
+    m_splitter2->addWidget(m_symbolPalette);
+    m_splitter2->setStretchFactor(0, 1);
+    m_splitter2->setStretchFactor(1, 0);
+    m_splitter2->setSizes({kClientHeight - kPaletteHeight, kPaletteHeight});
+
+    m_panel1 = new QWidget;
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* panel1Layout = new QVBoxLayout(m_panel1);
+    panel1Layout->setContentsMargins(0, 0, 0, 0);
+    panel1Layout->addWidget(m_splitter2);
+
+    m_engine = std::make_unique<WebEngineEngine>(nullptr);
+    QWidget* editArea = m_engine->widget();
+    editArea->setObjectName(QStringLiteral("VISUALEdit"));
+
+    m_splitter1 = new QSplitter(Qt::Horizontal);
+    m_splitter1->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter1->setOpaqueResize(true);
+    m_splitter1->setChildrenCollapsible(false);
+    m_splitter1->addWidget(m_panel1);
+    m_splitter1->addWidget(editArea);
+    m_splitter1->setStretchFactor(0, 0);
+    m_splitter1->setStretchFactor(1, 1);
+    m_splitter1->setSizes({kPanel1Width, kClientWidth - kPanel1Width});
+
+    m_notePanel = new TNotePanel(nullptr);
+    m_notePanel->setEnabled(false);
+
+    auto* central = new QWidget;
+    auto* centralLayout = new QHBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->setSpacing(0);
+    centralLayout->addWidget(m_splitter1, 1);
+    centralLayout->addWidget(m_notePanel);
+    setCentralWidget(central);
+
+    QStatusBar* status = statusBar();
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setSizeGripEnabled(false);
+    m_hintPanel = new QLabel(status);
+    m_statusPanel = new QLabel(status);
+    for (QLabel* panel : {m_hintPanel, m_statusPanel}) {
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setMinimumWidth(0);
+        status->addWidget(panel);
+    }
+    status->installEventFilter(this);
+}
+
+void TMainForm::CreateToolBar() {
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBarTree"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(24, 24));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolBar->toggleViewAction()->setVisible(false);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    for (QAction* action : m_actions.ToolBarLayout()) {
+        if (!action) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        m_toolBar->addAction(action);
+        m_toolBar->widgetForAction(action)->setFixedSize(32, 30);
+    }
+}
+
+void TMainForm::Run(const std::function<void()>& command) {
+    RunReportingErrors(*m_asker, command);
+}
+
+void TMainForm::Connect(QAction* action, std::function<void()> handler) {
+    connect(action, &QAction::triggered, this,
+            [this, handler = std::move(handler)] { Run(handler); });
+}
+
+void TMainForm::WireTree() {
+    m_model = new TContentsModel(this, m_tree);
+    m_selection = new TTreeSelection(m_model);
+    m_treeView->setModel(m_model);
+    m_treeView->setSelectionModel(m_selection);
+    m_titleDelegate = new TTitleDelegate(m_treeView);
+    m_treeView->setItemDelegate(m_titleDelegate);
+
+    m_switcher = std::make_unique<TDocumentSwitcher>(m_state, m_tree, *m_engine, *m_notePanel,
+                                                     *m_actions.ShowBorder, m_shortDateFormat);
+    m_commands = std::make_unique<TContentsCommands>(m_state, m_tree, *m_model, *m_treeView,
+                                                     *m_selection, *m_switcher, m_actions);
+    m_switcher->SetAfterOpen([this] { m_commands->UpdateTreeActions(); });
+    m_selection->SetChangingHandler([this] { return TreeViewChanging(); });
+    m_selection->SetChangeHandler([this](const QModelIndex& index) { TreeViewChange(index); });
+}
+
+bool TMainForm::TreeViewChanging() {
+    bool allow = false;
+    const bool ok = RunReportingErrors(*m_asker, [&] {
+        m_titleDelegate->CommitTitleEdit();
+        m_switcher->TreeViewChanging(m_commands->Selected(), allow);
+    });
+    return ok && allow;
+}
+
+void TMainForm::TreeViewChange(const QModelIndex& index) {
+    Run([&] {
+        if (TTreeNode* node = TContentsModel::NodeOf(index))
+            m_switcher->TreeViewChange(node);
+    });
+    if (!m_state.DocumentLoaded)
+        m_commands->UpdateTreeActions();
+}
+
+void TMainForm::WireActions() {
+    Connect(m_actions.NewItem, [this] { m_commands->NewItemExecute(); });
+    Connect(m_actions.DeleteItem, [this] { m_commands->DeleteItemClick(*m_asker); });
+    Connect(m_actions.Left, [this] { m_commands->LeftExecute(); });
+    Connect(m_actions.Right, [this] { m_commands->RightExecute(); });
+    Connect(m_actions.Up, [this] { m_commands->UpExecute(); });
+    Connect(m_actions.Down, [this] { m_commands->DownExecute(); });
+    Connect(m_actions.Expand, [this] { m_commands->OpenFoldersExecute(); });
+    Connect(m_actions.Collapse, [this] { m_commands->CloseFoldersExecute(); });
+    Connect(m_actions.Print, [this] { m_engine->ExecWB(WebCommand::Print); });
+    Connect(m_actions.Undo, [this] { m_engine->ExecWB(WebCommand::Undo); });
+    Connect(m_actions.Redo, [this] { m_engine->ExecWB(WebCommand::Redo); });
+    Connect(m_actions.Find, [this] { m_engine->Exec(TargetCommand::Find); });
+    Connect(m_actions.ShowBorder, [this] { m_engine->Exec(TargetCommand::ShowZeroBorders); });
+    Connect(m_actions.FTP, [this] { LeaveForPublishing(); });
+    Connect(m_actions.About, [this] { AboutExecute(); });
+    Connect(m_notePanel->AddImage(), [this] { m_notePanel->AddImageExecute(); });
+    Connect(m_notePanel->DelImage(), [this] { m_notePanel->DelImageExecute(); });
+    m_commands->UpdateTreeActions();
+}
+
+void TMainForm::AboutExecute() {
+    auto* button = qobject_cast<QToolButton*>(m_toolBar->widgetForAction(m_actions.About));
+    if (button)
+        button->setDown(true);
+    m_aboutBox->exec();
+    if (button)
+        button->setDown(false);
+}
+
+bool TMainForm::FormShow() {
+    if (m_selectDlg->exec() != QDialog::Accepted) {
+        showMinimized();
+        return false;
+    }
+    OpenSite(m_selectDlg->ChosenFolder());
+    return true;
+}
+
+void TMainForm::OpenSite(const QString& sitePath) {
+    m_state.SitePath = IncludeTrailingDelimiter(sitePath);
+    Run([this] {
+        const TIniView siteKey(SiteKeyPath(m_state.SitePath));
+        m_statusPanel->setText(siteKey.ReadText(QLatin1String(kSectionStatus),
+                                                QLatin1String(kEntrySync),
+                                                QString::fromUtf8(kDefaultSyncStatus)));
+    });
+    show();
+    m_treeView->setFocus();
+    TLoadResult loaded;
+    Run([&] { loaded = LoadContents(m_tree, m_state.SitePath, m_shortDateFormat); });
+    if (!loaded.Faults.empty())
+        m_asker->ShowError(QString::fromStdString(loaded.Faults.front()));
+    if (loaded.Created) {
+        Run([this] { m_commands->NewItemExecute(); });
+        return;
+    }
+    if (TTreeNode* first = m_tree.GetFirstNode())
+        m_selection->setCurrentIndex(m_model->IndexOf(first), QItemSelectionModel::ClearAndSelect);
+}
+
+void TMainForm::LeaveForPublishing() {
+    m_titleDelegate->CommitTitleEdit();
+    bool ignored = false;
+    m_switcher->TreeViewChanging(m_commands->Selected(), ignored);
+}
+
+bool TMainForm::FormClose() {
+    if (m_closed)
+        return true;
+    if (!m_state.SitePath.isEmpty()) {
+        if (!RunReportingErrors(*m_asker, [this] { LeaveForPublishing(); }))
+            return false;
+        PurgeDiscardedFiles(m_state.SitePath);
+    }
+    m_closed = true;
+    return true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TMainForm::StatusBar1Resize() {
+    const int width = statusBar()->width();
+    m_hintPanel->setFixedWidth(qMax(0, width - kStatusPanelWidth));
+    m_statusPanel->setFixedWidth(kStatusPanelWidth);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == statusBar() && event->type() == QEvent::Resize)
+        StatusBar1Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        m_hintPanel->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+} // namespace quillery

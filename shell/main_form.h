@@ -1,0 +1,129 @@
+#pragma once
+
+#include "shell/edit_actions.h"
+#include "shell/switch_state.h"
+#include "store/contents_tree.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QSplitter;
+class QToolBar;
+class QTreeView;
+
+namespace quillery {
+
+class Asker;
+class Engine;
+class TAboutBox;
+class TCellDlg;
+class TContentsCommands;
+class TContentsModel;
+class TDocumentSwitcher;
+class TFTPDlg;
+class TFormLink;
+class TFormStyle1;
+class THTMLSource;
+class TNotePanel;
+class TSelectDlg;
+class TTableDlg;
+class TTitleDelegate;
+class TTreeSelection;
+
+// The main window: contents tree and symbol palette on the left, the
+// document in the centre, the note panel on the right, the tool bar on top
+// and the status bar below. It owns the site's state, the actions and the
+// dialogs, and wires each action to its handler.
+class TMainForm final : public QMainWindow {
+    Q_OBJECT
+public:
+    // asker answers every question the program asks; null means message boxes.
+    TMainForm(QWidget* parent, Asker* asker = nullptr);
+    ~TMainForm() override;
+    Q_DISABLE_COPY_MOVE(TMainForm)
+
+    // Start-up: the site dialog, then the site. False when the dialog was
+    // cancelled; then nothing was opened.
+    bool FormShow();
+    // The start-up steps after the dialog: reads the publishing status,
+    // loads the contents, shows the window and opens the first document.
+    void OpenSite(const QString& sitePath);
+    // The shutdown: leaves the current document (saving it), then deletes
+    // the discarded files. False when saving failed (the window stays).
+    bool FormClose();
+    // Leaves the current document as publishing does: saved, and kept open.
+    void LeaveForPublishing();
+
+    TSwitchState& State() { return m_state; }
+    TContentsTree& Tree() { return m_tree; }
+    TContentsModel& Model() const { return *m_model; }
+    TTreeSelection& Selection() const { return *m_selection; }
+    QTreeView* TreeView() const { return m_treeView; }
+    TTitleDelegate& TitleDelegate() const { return *m_titleDelegate; }
+    Engine& VISUALEdit() const;
+    TNotePanel* Panel4() const { return m_notePanel; }
+    TDocumentSwitcher& Switcher() const { return *m_switcher; }
+    TContentsCommands& Commands() const { return *m_commands; }
+    const TActionListEdit& ActionListEdit() const { return m_actions; }
+    QToolBar* ToolBarTree() const { return m_toolBar; }
+    QLabel* HintPanel() const { return m_hintPanel; }
+    QLabel* StatusPanel() const { return m_statusPanel; }
+    TSelectDlg* SelectDlg() const { return m_selectDlg; }
+    QWidget* Panel1() const { return m_panel1; }
+    QSplitter* Splitter1() const { return m_splitter1; }
+
+    void StatusBar1Resize();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateLayout();
+    void CreateToolBar();
+    void WireActions();
+    void WireTree();
+    bool TreeViewChanging();
+    void TreeViewChange(const QModelIndex& index);
+    void AboutExecute();
+    void Run(const std::function<void()>& command);
+    void Connect(QAction* action, std::function<void()> handler);
+
+    std::unique_ptr<Asker> m_ownAsker;
+    Asker* m_asker;
+    TSwitchState m_state;
+    TContentsTree m_tree;
+    TActionListEdit m_actions;
+    QString m_shortDateFormat;
+
+    QToolBar* m_toolBar = nullptr;
+    QWidget* m_panel1 = nullptr;
+    QSplitter* m_splitter1 = nullptr;
+    QSplitter* m_splitter2 = nullptr;
+    QTreeView* m_treeView = nullptr;
+    QWidget* m_symbolPalette = nullptr;
+    TNotePanel* m_notePanel = nullptr;
+    QLabel* m_hintPanel = nullptr;
+    QLabel* m_statusPanel = nullptr;
+    TContentsModel* m_model = nullptr;
+    TTreeSelection* m_selection = nullptr;
+    TTitleDelegate* m_titleDelegate = nullptr;
+    std::unique_ptr<Engine> m_engine;
+    std::unique_ptr<TDocumentSwitcher> m_switcher;
+    std::unique_ptr<TContentsCommands> m_commands;
+
+    TFormLink* m_formLink = nullptr;
+    TTableDlg* m_tableDlg = nullptr;
+    TFTPDlg* m_ftpDlg = nullptr;
+    TCellDlg* m_cellDlg = nullptr;
+    TAboutBox* m_aboutBox = nullptr;
+    TSelectDlg* m_selectDlg = nullptr;
+    THTMLSource* m_htmlSource = nullptr;
+    TFormStyle1* m_formStyle = nullptr;
+    bool m_closed = false;
+};
+
+} // namespace quillery
