@@ -550,18 +550,24 @@ TLoadResult LoadContents(TContentsTree& tree, const QString& sitePath,
 
 namespace {
 
+// EscapeHtmlText(text), ASCII lower-cased when asked, without CR and LF: the
+// index is one line, and a reader drops line breaks anyway, so what reads
+// back is the same either way (titles and notes hold none in practice).
 void AppendEscaped(std::string& out, const std::string& text, bool lower) {
     const std::size_t from = out.size();
     bool plain = true;
     for (const char c : text)
-        if (c == '"' || c == '&' || c == '<' || c == '>' || c == '\0') {
+        if (c == '"' || c == '&' || c == '<' || c == '>' || c == '\0' || c == '\r' || c == '\n') {
             plain = false;
             break;
         }
-    if (plain)
+    if (plain) {
         out += text;
-    else
-        out += EscapeHtmlText(text);
+    } else {
+        for (const char c : EscapeHtmlText(text))
+            if (c != '\r' && c != '\n')
+                out += c;
+    }
     if (lower)
         for (std::size_t i = from; i < out.size(); ++i)
             out[i] = AsciiLower(out[i]);

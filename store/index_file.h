@@ -78,6 +78,8 @@ struct TContentsBytes {
     std::string Index;    // the one line of `index`
     std::string IndexTxt; // CR LF lines of `index.txt`
 };
+// Line breaks inside field texts are left out (the index is one line, and
+// reading would drop them anyway), so the byte rules hold for any tree.
 TContentsBytes WriteContents(const TContentsTree& tree, const QString& shortDateFormat);
 
 // Date field text for a date under a Qt date format, and back (an invalid

@@ -68,7 +68,7 @@ bool IsInSiteFolder(const QString& path, const QString& sitePath) {
     if (path.isEmpty() || sitePath.isEmpty())
         return false;
     const QString folder = QDir::cleanPath(QFileInfo(path).absolutePath());
-    const QString site = QDir::cleanPath(QFileInfo(sitePath + u'.').absolutePath());
+    const QString site = QDir::cleanPath(QDir(sitePath).absolutePath());
     return AsciiEqualNoCase(folder, site);
 }
 
