@@ -7,6 +7,10 @@
 namespace quillery {
 
 QByteArray EncodeDocumentCp1251(const QString& html) {
+    if (FitsCp1251(html)) {
+        const std::string bytes = ToCp1251(html);
+        return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    }
     QString escaped;
     escaped.reserve(html.size());
     QHash<char16_t, bool> fits;
