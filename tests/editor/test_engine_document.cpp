@@ -5,6 +5,7 @@
 #include "store/text_codec.h"
 #include "tests/editor/engine_fixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 #include <QUrl>
@@ -34,6 +35,7 @@ class TestEngineDocument final : public QObject {
 private slots:
     void freshDocumentInheritsThenTurnsOn();
     void failedLoadRaisesOnce();
+    void loadsFromFolderWithCyrillicAndBlanks();
     void collectionsReportFullUrls();
     void rewritingSourcesAndTargets();
     void rewriteOutOfRangeFails();
@@ -68,6 +70,20 @@ void TestEngineDocument::failedLoadRaisesOnce() {
     f.engine().Navigate(f.scratchPath(QStringLiteral("missing.htm")));
     QVERIFY_THROWS_EXCEPTION(Error, f.engine().WaitForEngine());
     f.engine().WaitForEngine();
+}
+
+void TestEngineDocument::loadsFromFolderWithCyrillicAndBlanks() {
+    EngineFixture f;
+    const QString folder = f.scratchPath(QStringLiteral("Мой сайт #1"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/документ 1.htm");
+    QVERIFY(QFile::copy(f.copyFixture(QStringLiteral("document.htm")), path));
+    f.open(path);
+    QCOMPARE(f.engine().title(), QStringLiteral("Старое"));
+    QCOMPARE(QUrl(f.engine().imageSources().first()).toLocalFile(),
+             folder + QStringLiteral("/photo.jpg"));
+    f.engine().ExecWB(WebCommand::Save);
+    QVERIFY(ReadFile(path).contains(Cp1251(QStringLiteral("Привет, мир"))));
 }
 
 void TestEngineDocument::collectionsReportFullUrls() {
