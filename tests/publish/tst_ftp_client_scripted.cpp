@@ -499,6 +499,13 @@ void TestFtpClientScripted::conversation_data() {
                c.DeleteRemoteFile("old.htm");
            })
         << "" << ClientCheck(NoCheck);
+    QTest::addRow("empty directory still sends CWD")
+        << Login() + Script{Expect("CWD "), Reply("550 Failed to change directory.")} + Quit()
+        << ClientRun([](FtpClient& c) {
+               c.Connect();
+               c.ChangeDirectory("");
+           })
+        << "550" << ClientCheck(NoCheck);
     QTest::addRow("QUIT reply not awaited")
         << Login() + Script{Expect("QUIT"), Step(ServerStep::Kind::Pause, 500), Reply("221 Bye")}
         << ClientRun([](FtpClient& c) {

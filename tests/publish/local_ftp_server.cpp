@@ -1,0 +1,174 @@
+#include "tests/publish/local_ftp_server.h"
+
+#include "store/atomic_write.h"
+#include "store/error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPassivePortCount = 64;
+
+bool PortIsFree(quint16 port) {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, port);
+}
+
+quint16 FreePort() {
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0)) {
+        throw quillery::Error("no free port on 127.0.0.1");
+    }
+    return probe.serverPort();
+}
+
+// The first port of a run of free ports for passive data connections.
+quint16 FreePortRange(quint16 avoid) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const auto first = quint16(QRandomGenerator::global()->bounded(20000, 60000));
+        bool free = true;
+        for (int i = 0; i < kPassivePortCount && free; ++i) {
+            free = quint16(first + i) != avoid && PortIsFree(quint16(first + i));
+        }
+        if (free) {
+            return first;
+        }
+    }
+    throw quillery::Error("no free range of ports on 127.0.0.1");
+}
+
+QString FindProgram(const QString& name) {
+    const QString found = QStandardPaths::findExecutable(
+        name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+    if (found.isEmpty()) {
+        throw quillery::Error(name.toStdString() + " is not installed");
+    }
+    return found;
+}
+
+} // namespace
+
+LocalFtpServer::LocalFtpServer(FtpServerKind kind) : m_kind(kind) {
+    if (!m_folder.isValid()) {
+        throw quillery::Error("cannot create a temporary folder");
+    }
+    m_root = m_folder.filePath(QStringLiteral("root"));
+    QDir().mkpath(m_root + QStringLiteral("/upload"));
+    // The root readable by all; the upload directory writable by all, as the
+    // anonymous session of a server started by root runs as user "ftp".
+    QFile::setPermissions(m_folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                               QFileDevice::ExeOther);
+    QFile::setPermissions(m_root, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                      QFileDevice::ExeOther);
+    QFile::setPermissions(LocalDirectory(), QFileDevice::Permissions(0x7777));
+    m_port = FreePort();
+    m_process.setStandardOutputFile(m_folder.filePath(QStringLiteral("server.log")));
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    // The server goes with the test, also when the test crashes.
+    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    if (kind == FtpServerKind::Vsftpd) {
+        StartVsftpd();
+    } else {
+        StartPyftpdlib();
+    }
+    WaitUntilGreeting();
+}
+
+LocalFtpServer::~LocalFtpServer() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QString LocalFtpServer::UserName() const {
+    return m_kind == FtpServerKind::Vsftpd ? QStringLiteral("ftp") : QStringLiteral("quillery");
+}
+
+QString LocalFtpServer::Password() const {
+    return m_kind == FtpServerKind::Vsftpd ? QStringLiteral("quillery@") : QStringLiteral("s3cret");
+}
+
+QString LocalFtpServer::LocalDirectory() const {
+    return m_root + QStringLiteral("/upload");
+}
+
+void LocalFtpServer::StartVsftpd() {
+    const QString empty = m_folder.filePath(QStringLiteral("empty"));
+    QDir().mkpath(empty);
+    const quint16 passive = FreePortRange(m_port);
+    QString config =
+        QStringLiteral(
+            "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
+            "background=NO\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
+            "anonymous_enable=YES\nlocal_enable=NO\nno_anon_password=NO\nanon_root=%2\n"
+            "write_enable=YES\nanon_upload_enable=YES\nanon_mkdir_write_enable=NO\n"
+            "anon_other_write_enable=YES\nanon_world_readable_only=NO\nanon_umask=022\n"
+            "chown_uploads=NO\nallow_writeable_chroot=YES\nsecure_chroot_dir=%3\n"
+            "pasv_enable=YES\npasv_min_port=%4\npasv_max_port=%5\nconnect_from_port_20=NO\n"
+            "xferlog_enable=NO\nsyslog_enable=NO\ndual_log_enable=NO\ntcp_wrappers=NO\n"
+            "userlist_enable=NO\nmax_clients=0\nmax_per_ip=0\n")
+            .arg(m_port)
+            .arg(m_root, empty)
+            .arg(passive)
+            .arg(passive + kPassivePortCount - 1);
+    // Without root the server cannot change users or chroot; it then serves
+    // every session as the user who started it.
+    if (geteuid() != 0) {
+        config += QStringLiteral("run_as_launching_user=YES\n");
+    }
+    const QString configPath = m_folder.filePath(QStringLiteral("vsftpd.conf"));
+    quillery::WriteFileAtomically(configPath, config.toUtf8());
+    m_process.start(FindProgram(QStringLiteral("vsftpd")), {configPath});
+}
+
+void LocalFtpServer::StartPyftpdlib() {
+    // Debian's own interpreter, which has the python3-pyftpdlib package.
+    const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
+                               ? QStringLiteral("/usr/bin/python3")
+                               : FindProgram(QStringLiteral("python3"));
+    const quint16 passive = FreePortRange(m_port);
+    m_process.start(python,
+                    {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
+                     QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
+                     QStringLiteral("-w"), QStringLiteral("-d"), m_root, QStringLiteral("-u"),
+                     UserName(), QStringLiteral("-P"), Password(), QStringLiteral("-r"),
+                     QStringLiteral("%1-%2").arg(passive).arg(passive + kPassivePortCount - 1)});
+}
+
+void LocalFtpServer::WaitUntilGreeting() {
+    if (!m_process.waitForStarted(5000)) {
+        throw quillery::Error("cannot start the FTP server: " +
+                              m_process.errorString().toStdString());
+    }
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (m_process.state() == QProcess::NotRunning) {
+            break;
+        }
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_port);
+        if (probe.waitForConnected(200) && probe.waitForReadyRead(2000) &&
+            probe.readLine().startsWith("220")) {
+            probe.disconnectFromHost();
+            return;
+        }
+        QThread::msleep(50);
+    }
+    throw quillery::Error("the FTP server did not come up: " + Log().toStdString());
+}
+
+QString LocalFtpServer::Log() const {
+    QFile log(m_folder.filePath(QStringLiteral("server.log")));
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll().right(2000)) : QString();
+}
