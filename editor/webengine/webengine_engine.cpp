@@ -26,7 +26,7 @@ constexpr quint32 kScriptWorld = QWebEngineScript::ApplicationWorld;
 QString LoadEngineScript() {
     QFile file(QStringLiteral(":/quillery/editor/engine_script.js"));
     if (!file.open(QIODevice::ReadOnly))
-        throw Error("The editing engine's script is missing from the program.");
+        throw Error("В программе нет сценария редактора.");
     return QString::fromUtf8(file.readAll());
 }
 
