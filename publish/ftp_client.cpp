@@ -301,10 +301,13 @@ void FtpClient::DeleteRemoteFile(std::string_view name) {
     SendCommand(FtpCommand("DELE", name), {250});
 }
 
-std::uint16_t FtpClient::PreparePassiveTransfer(std::string_view command) {
+void FtpClient::RequirePassive() const {
     if (!m_passive) {
-        throw Error("Only passive data connections are supported.");
+        throw Error("Only passive data connections are supported; set Passive.");
     }
+}
+
+std::uint16_t FtpClient::PreparePassiveTransfer(std::string_view command) {
     if (SupportsFeature("PRET")) {
         SendCommand("PRET " + std::string(command), {});
     }
@@ -322,6 +325,7 @@ TcpConnection FtpClient::OpenDataConnection(std::uint16_t port) {
 
 void FtpClient::StoreFile(const std::string& localPath, std::string_view remoteName) {
     RequireConnected();
+    RequirePassive();
     LocalFile file(localPath);
     if (remoteName.empty()) {
         throw Error("No remote file name given.");
@@ -395,6 +399,7 @@ std::string FtpClient::ReceiveListing(std::string_view command) {
 
 void FtpClient::ListNames(std::string_view pattern) {
     RequireConnected();
+    RequirePassive();
     const std::string_view trimmed = Trimmed(pattern);
     const std::string command = trimmed.empty() ? "NLST" : FtpCommand("NLST", trimmed);
     const bool switchType = m_currentType != FtpTransferType::ftASCII;

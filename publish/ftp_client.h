@@ -87,6 +87,7 @@ private:
 
     // Throws unless the control connection is open.
     void RequireConnected() const;
+    void RequirePassive() const;
     FtpReply SendCommand(std::string_view line, std::initializer_list<int> accepted);
     void SendLine(std::string_view line);
     FtpReply ReadReply(SteadyClock::time_point deadline, std::initializer_list<int> accepted);

@@ -506,6 +506,22 @@ void TestFtpClientScripted::conversation_data() {
                c.ChangeDirectory("");
            })
         << "550" << ClientCheck(NoCheck);
+    QTest::addRow("unasked-for preliminary reply ends the conversation")
+        << Login() + Script{Expect("CWD www"), Reply("150 Opening"), Reply("250 Ok")}
+        << ClientRun([](FtpClient& c) {
+               c.Connect();
+               c.ChangeDirectory("www");
+           })
+        << "150" << ClientCheck([](const FtpClient& c, const ScriptedFtpServer&) {
+               QVERIFY(!c.Connected());
+           });
+    QTest::addRow("active transfers refused before sending")
+        << Login() + Quit() << ClientRun([smallPath](FtpClient& c) {
+               c.SetPassive(false);
+               c.Connect();
+               c.StoreFile(smallPath, "small.htm");
+           })
+        << "Passive" << ClientCheck(NoCheck);
     QTest::addRow("QUIT reply not awaited")
         << Login() + Script{Expect("QUIT"), Step(ServerStep::Kind::Pause, 500), Reply("221 Bye")}
         << ClientRun([](FtpClient& c) {
