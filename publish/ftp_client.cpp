@@ -200,7 +200,10 @@ void FtpClient::Connect() {
 void FtpClient::Login() {
     FtpReply reply = SendCommand(FtpCommand("USER", m_username), {230, 232, 331});
     if (reply.code == 331) {
-        const auto challenge = FindOtpChallenge(FirstTextLine(reply));
+        std::optional<OtpChallenge> challenge;
+        for (auto line = reply.text.begin(); line != reply.text.end() && !challenge; ++line) {
+            challenge = FindOtpChallenge(*line);
+        }
         const std::string password =
             challenge ? OneTimePassword(*challenge, m_password) : m_password;
         reply = SendCommand(FtpCommand("PASS", password), {230, 332});

@@ -210,8 +210,9 @@ void TestFtpClientScripted::conversation_data() {
                c.Connect();
            })
         << "" << ClientCheck(NoCheck);
-    QTest::addRow("otp-sha1 challenge")
-        << Script{Reply("220 Ready"), Expect("USER bob"), Reply("331 otp-sha1 1 alpha1 ext"),
+    QTest::addRow("otp-sha1 challenge on a second line")
+        << Script{Reply("220 Ready"), Expect("USER bob"),
+                  Reply("331-Password or one-time password\r\n331 otp-sha1 1 alpha1 ext"),
                   Expect("PASS RITE TAKE GELD COST TUNE RECK"), Reply("230 Logged in")} +
                AfterLogin() + Quit()
         << ClientRun([](FtpClient& c) {
