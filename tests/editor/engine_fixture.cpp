@@ -91,13 +91,15 @@ void EngineFixture::click(const QString& selector, Qt::KeyboardModifiers modifie
             .toList();
     if (rect.size() != 2)
         qFatal("nothing to click at %s", qPrintable(selector));
+    script(QStringLiteral("window.__clicked = false; document.addEventListener('click', "
+                          "() => { window.__clicked = true; }, {once: true});"));
     QWidget* target = m_engine.widget()->focusProxy();
     const QPoint point(qRound(rect[0].toDouble()), qRound(rect[1].toDouble()));
     QTest::mouseClick(target, Qt::LeftButton, modifiers, point);
-    // The click reaches the renderer asynchronously; a script round trip
-    // after it lands behind it.
-    QTest::qWait(50);
-    script(QStringLiteral("0"));
+    // The click reaches the document asynchronously: wait until it has.
+    if (!QTest::qWaitFor([&] { return script(QStringLiteral("window.__clicked")).toBool(); },
+                         10000))
+        qFatal("the click on %s never reached the document", qPrintable(selector));
 }
 
 QString EngineFixture::bodyHtml() {
