@@ -18,6 +18,7 @@ private slots:
     void selectionTypes();
     void controlRangeOfPicture();
     void controlRangeDeleteRemovesTable();
+    void controlParentOuterHtmlReplaced();
     void controlSelectionEndsWhenCaretMoves();
     void textRangeHtmlAndKeptPaste();
     void rangeKindMismatchFails();
@@ -26,6 +27,7 @@ private slots:
     void writtenValuesReadBack();
     void blockFormatsMatchFormatBlock();
     void createLinkWithoutDialog();
+    void createLinkAroundPictureObject();
     void zeroBorderOutlineToggles();
     void cutAndPaste();
     void unknownCommandFails();
@@ -97,6 +99,17 @@ void TestEngineCommands::controlRangeDeleteRemovesTable() {
     engine().ExecWB(WebCommand::Undo);
     QVERIFY(
         m_fixture->script(QStringLiteral("document.getElementById('inner') !== null")).toBool());
+}
+
+void TestEngineCommands::controlParentOuterHtmlReplaced() {
+    m_fixture->click(QStringLiteral("#img"));
+    RangePtr kept = engine().createRange();
+    ElementPtr parent = kept->commonParentElement();
+    QCOMPARE(parent->outerHTML(),
+             QStringLiteral("<img id=\"img\" src=\"photo.jpg\" width=\"60\" height=\"40\">"));
+    parent->setOuterHTML(QStringLiteral("<b>вместо</b>"));
+    QCOMPARE(m_fixture->script(QStringLiteral("document.getElementById('picture').innerHTML")),
+             QVariant(QStringLiteral("до<b>вместо</b>после")));
 }
 
 void TestEngineCommands::controlSelectionEndsWhenCaretMoves() {
@@ -231,6 +244,20 @@ void TestEngineCommands::createLinkWithoutDialog() {
     const QString html =
         m_fixture->script(QStringLiteral("document.getElementById('body').innerHTML")).toString();
     QCOMPARE(html, QStringLiteral("<a href=\"?doc.htm\">Просто</a> текст абзаца"));
+}
+
+void TestEngineCommands::createLinkAroundPictureObject() {
+    m_fixture->click(QStringLiteral("#img"));
+    engine().execCommand(QStringLiteral("CreateLink"), false,
+                         QStringLiteral("c:\\photos\\big.jpg"));
+    QCOMPARE(engine().selectionType(), SelectionType::Control);
+    ElementPtr link = engine().createRange()->item(0)->parentElement();
+    QCOMPARE(link->tagName(), QStringLiteral("A"));
+    link->setAttribute(QStringLiteral("target"), QStringLiteral("_blank"));
+    const QString html =
+        m_fixture->script(QStringLiteral("document.getElementById('picture').innerHTML"))
+            .toString();
+    QVERIFY2(html.contains(QStringLiteral("target=\"_blank\"><img id=\"img\"")), qPrintable(html));
 }
 
 void TestEngineCommands::zeroBorderOutlineToggles() {
