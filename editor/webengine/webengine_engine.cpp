@@ -3,6 +3,7 @@
 #include "editor/webengine/document_encoding.h"
 #include "editor/webengine/find_dialog.h"
 #include "editor/webengine/link_dialog.h"
+#include "editor/webengine/script_value.h"
 #include "editor/webengine/visual_edit.h"
 #include "editor/webengine/webengine_handles.h"
 #include "store/atomic_write.h"
@@ -280,7 +281,7 @@ void WebEngineEngine::execCommand(const QString& command, bool showUI, const QVa
         createLinkWithDialog();
         return;
     }
-    call(QStringLiteral("execCommand"), {command, QJsonValue::fromVariant(value)});
+    call(QStringLiteral("execCommand"), {command, ScriptValue(value)});
 }
 
 SelectionType WebEngineEngine::selectionType() {

@@ -1,5 +1,6 @@
 #include "editor/webengine/webengine_handles.h"
 
+#include "editor/webengine/script_value.h"
 #include "editor/webengine/webengine_engine.h"
 
 #include <QJsonValue>
@@ -146,7 +147,7 @@ ElementPtr WebEngineRange::commonParentElement() {
 }
 
 void WebEngineRange::execCommand(const QString& command, bool, const QVariant& value) {
-    m_handle.call(QStringLiteral("controlExec"), {command, QJsonValue::fromVariant(value)});
+    m_handle.call(QStringLiteral("controlExec"), {command, ScriptValue(value)});
 }
 
 } // namespace quillery

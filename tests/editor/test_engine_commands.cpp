@@ -203,7 +203,7 @@ void TestEngineCommands::commandValues() {
 
 void TestEngineCommands::writtenValuesReadBack() {
     m_fixture->selectText(QStringLiteral("#body"), 0, 6);
-    engine().execCommand(QStringLiteral("FontSize"), false, 6);
+    engine().execCommand(QStringLiteral("FontSize"), false, QVariant::fromValue<quint8>(6));
     engine().execCommand(QStringLiteral("ForeColor"), false, 0x3366cc);
     engine().execCommand(QStringLiteral("FontName"), false, QStringLiteral("Arial"));
     QCOMPARE(engine().queryCommandValue(QStringLiteral("FontSize")), QVariant(6));
