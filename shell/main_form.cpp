@@ -66,9 +66,14 @@ TMainForm::TMainForm(QWidget* parent, Asker* asker)
 }
 
 TMainForm::~TMainForm() {
-    // The switcher and the commands refer to the engine and the widgets.
+    // Everything that refers to the tree goes before the tree itself, which
+    // as a member dies before the window's child widgets: the tree view
+    // (whose open title editor would write into it), then its models.
     m_commands.reset();
     m_switcher.reset();
+    delete m_treeView;
+    delete m_selection;
+    delete m_model;
     m_engine.reset();
 }
 
@@ -184,6 +189,7 @@ void TMainForm::Connect(QAction* action, std::function<void()> handler) {
 void TMainForm::WireTree() {
     m_model = new TContentsModel(this, m_tree);
     m_selection = new TTreeSelection(m_model);
+    m_selection->setParent(this);
     m_treeView->setModel(m_model);
     m_treeView->setSelectionModel(m_selection);
     m_titleDelegate = new TTitleDelegate(m_treeView);

@@ -87,7 +87,8 @@ TNotePanel::TNotePanel(QWidget* parent) : QWidget(parent) {
     m_date = new QDateEdit(this);
     m_date->setObjectName(QStringLiteral("DateTimePicker1"));
     m_date->setCalendarPopup(true);
-    m_date->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    m_date->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+    m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     m_date->setFixedSize(kBoxSize, kDateHeight);
 
     auto* layout = new QVBoxLayout(this);
