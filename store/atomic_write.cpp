@@ -56,30 +56,90 @@ void WriteFileAtomically(const QString& path, const QByteArray& data, FileMode m
 
 void WriteFileAtomically(const QString& path, const QByteArray& data, FileMode mode,
                          const std::function<void(int fd)>& prepare) {
-    const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    QByteArray temp = QFile::encodeName(info.absolutePath()) + '/' + kAtomicTempPrefix +
-                      QFile::encodeName(info.fileName()) + ".XXXXXX";
+    TAtomicFile file(path, mode);
+    file.Write(data.constData(), std::size_t(data.size()));
+    if (prepare)
+        prepare(file.Descriptor());
+    file.Commit();
+}
 
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        Fail(path, errno);
-    int err = 0;
-    if (!WriteAll(fd, data.constData(), data.size()))
-        err = errno;
-    // Before the mode is set: a read-only mode would refuse extended attributes.
-    if (err == 0 && prepare)
-        prepare(fd);
-    if (err == 0 && (::fchmod(fd, TargetMode(target, mode)) != 0 || ::fsync(fd) != 0))
-        err = errno;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    if (err == 0 && ::rename(temp.constData(), target.constData()) != 0)
-        err = errno;
-    if (err != 0) {
-        ::unlink(temp.constData());
-        Fail(path, err);
+// ---- TAtomicFile ----------------------------------------------------------------
+
+namespace {
+constexpr std::size_t kBufferSize = 256 * 1024;
+}
+
+TAtomicFile::TAtomicFile(const QString& path, FileMode mode) : m_path(path), m_mode(mode) {
+    const QFileInfo info(path);
+    m_target = QFile::encodeName(info.absoluteFilePath());
+    m_temp = QFile::encodeName(info.absolutePath()) + '/' + kAtomicTempPrefix +
+             QFile::encodeName(info.fileName()) + ".XXXXXX";
+    m_fd = ::mkstemp(m_temp.data());
+    if (m_fd < 0)
+        quillery::Fail(m_path, errno);
+    m_buffer.reserve(kBufferSize);
+}
+
+TAtomicFile::~TAtomicFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_committed)
+        ::unlink(m_temp.constData());
+}
+
+void TAtomicFile::Fail(int err) {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    ::unlink(m_temp.constData());
+    quillery::Fail(m_path, err);
+}
+
+void TAtomicFile::Flush() {
+    if (!m_buffer.empty() && !WriteAll(m_fd, m_buffer.data(), qsizetype(m_buffer.size())))
+        Fail(errno);
+    m_buffer.clear();
+}
+
+void TAtomicFile::Write(const char* data, std::size_t size) {
+    if (m_fd < 0)
+        return;
+    if (m_buffer.size() + size > kBufferSize) {
+        Flush();
+        if (size >= kBufferSize) {
+            if (!WriteAll(m_fd, data, qsizetype(size)))
+                Fail(errno);
+            return;
+        }
     }
+    m_buffer.append(data, size);
+}
+
+int TAtomicFile::Descriptor() {
+    Flush();
+    return m_fd;
+}
+
+void TAtomicFile::Commit() {
+    if (m_fd < 0 || m_committed)
+        return;
+    Flush();
+    // The mode last: a read-only mode would refuse extended attributes.
+    if (::fchmod(m_fd, TargetMode(m_target, m_mode)) != 0 || ::fsync(m_fd) != 0)
+        Fail(errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(m_temp.constData());
+        quillery::Fail(m_path, err);
+    }
+    if (::rename(m_temp.constData(), m_target.constData()) != 0) {
+        const int err = errno;
+        ::unlink(m_temp.constData());
+        quillery::Fail(m_path, err);
+    }
+    m_committed = true;
 }
 
 } // namespace quillery

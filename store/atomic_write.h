@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
 #include <functional>
+#include <string>
 
 namespace quillery {
 
@@ -28,5 +30,35 @@ void WriteFileAtomically(const QString& path, const QByteArray& data,
 // throw; the temporary file still has mkstemp's owner-only mode then.
 void WriteFileAtomically(const QString& path, const QByteArray& data, FileMode mode,
                          const std::function<void(int fd)>& prepare);
+
+// The same, written piece by piece (large files without a buffer of their
+// whole size): Open creates the temporary file beside path, Write appends
+// (buffered), Commit flushes, sets the mode, fsyncs and renames over the
+// target. A file never committed is removed by the destructor, leaving the
+// target as it was. Every failure throws Error with the system's reason.
+class TAtomicFile {
+public:
+    TAtomicFile(const QString& path, FileMode mode = FileMode::Inherit);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    void Write(const char* data, std::size_t size);
+    // The temporary file's descriptor (pending writes flushed first), for
+    // example to set extended attributes before the rename.
+    int Descriptor();
+    void Commit();
+
+private:
+    void Flush();
+    [[noreturn]] void Fail(int err);
+
+    QString m_path;
+    QByteArray m_target, m_temp;
+    FileMode m_mode;
+    int m_fd = -1;
+    std::string m_buffer;
+    bool m_committed = false;
+};
 
 } // namespace quillery

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstring>
+#include <new>
 
 namespace quillery {
 
@@ -68,18 +70,51 @@ void TTreeNode::SetExpanded(bool expanded) {
 
 // ---- TContentsTree --------------------------------------------------------------
 
+namespace {
+constexpr std::size_t kSlabNodes = 512;
+}
+
 TContentsTree::TContentsTree() : m_top(new TTreeNode(this)) {}
 
-TContentsTree::~TContentsTree() {
-    // Release deep trees without deep recursion: detach children level by level.
-    std::vector<std::unique_ptr<TTreeNode>> pending;
+TContentsTree::~TContentsTree() { DestroyAll(); }
+
+TTreeNode* TContentsTree::NewNode() {
+    void* place;
+    if (m_free) {
+        place = m_free;
+        std::memcpy(&m_free, place, sizeof m_free);
+    } else {
+        if (m_slabs.empty() || m_slabUsed == kSlabNodes) {
+            m_slabs.emplace_back(new unsigned char[kSlabNodes * sizeof(TTreeNode)]);
+            m_slabUsed = 0;
+        }
+        place = m_slabs.back().get() + m_slabUsed++ * sizeof(TTreeNode);
+    }
+    return new (place) TTreeNode(this);
+}
+
+void TContentsTree::DeleteNode(TTreeNode* node) {
+    node->~TTreeNode();
+    void* place = node;
+    std::memcpy(place, &m_free, sizeof m_free); // the place links to the next free one
+    m_free = place;
+}
+
+// Destroys every node (no recursion, so any depth will do) and releases the
+// slabs.
+void TContentsTree::DestroyAll() {
+    std::vector<TTreeNode*> pending;
     pending.swap(m_top->m_children);
     while (!pending.empty()) {
-        std::unique_ptr<TTreeNode> n = std::move(pending.back());
+        TTreeNode* n = pending.back();
         pending.pop_back();
-        for (auto& c : n->m_children)
-            pending.push_back(std::move(c));
+        pending.insert(pending.end(), n->m_children.begin(), n->m_children.end());
+        n->~TTreeNode();
     }
+    m_slabs.clear();
+    m_slabUsed = 0;
+    m_free = nullptr;
+    m_count = 0;
 }
 
 template <class F> void TContentsTree::Notify(F&& f) {
@@ -129,13 +164,15 @@ TTreeNode* TContentsTree::InsertChild(TTreeNode* parent, int row, std::string te
     TTreeNode* owner = ListOwner(parent);
     row = std::clamp(row, 0, owner->Count());
     Notify([&](TTreeObserver& o) { o.NodesAboutToBeInserted(parent, row, row); });
-    std::unique_ptr<TTreeNode> node(new TTreeNode(this));
-    node->m_text = std::move(text);
-    node->m_rec = std::move(rec);
-    node->m_parent = owner;
-    node->m_row = row;
-    TTreeNode* raw = node.get();
-    owner->m_children.insert(owner->m_children.begin() + row, std::move(node));
+    TTreeNode* raw = NewNode();
+    raw->m_text = std::move(text);
+    raw->m_rec = std::move(rec);
+    raw->m_parent = owner;
+    raw->m_row = row;
+    if (row == owner->Count())
+        owner->m_children.push_back(raw);
+    else
+        owner->m_children.insert(owner->m_children.begin() + row, raw);
     for (int i = row + 1; i < owner->Count(); ++i)
         owner->Child(i)->m_row = i;
     ++m_count;
@@ -163,6 +200,7 @@ bool TContentsTree::RemoveLeaf(TTreeNode* node) {
     owner->m_children.erase(owner->m_children.begin() + row);
     for (int i = row; i < owner->Count(); ++i)
         owner->Child(i)->m_row = i;
+    DeleteNode(node);
     --m_count;
     Notify([&](TTreeObserver& o) { o.NodesRemoved(parent, row, row); });
     return true;
@@ -170,11 +208,7 @@ bool TContentsTree::RemoveLeaf(TTreeNode* node) {
 
 void TContentsTree::Clear() {
     BeginReset();
-    {
-        TContentsTree scratch; // reuses the iterative destructor
-        scratch.m_top->m_children.swap(m_top->m_children);
-    }
-    m_count = 0;
+    DestroyAll();
     EndReset();
 }
 
@@ -188,13 +222,13 @@ void TContentsTree::Move(TTreeNode* node, TTreeNode* dstOwner, int dstRow) {
     Notify([&](TTreeObserver& o) {
         o.NodeAboutToBeMoved(node, srcParent, srcRow, dstParent, dstRow);
     });
-    std::unique_ptr<TTreeNode> held = std::move(srcOwner->m_children[std::size_t(srcRow)]);
+    TTreeNode* held = srcOwner->m_children[std::size_t(srcRow)];
     srcOwner->m_children.erase(srcOwner->m_children.begin() + srcRow);
     int insertAt = dstRow;
     if (srcOwner == dstOwner && dstRow > srcRow)
         --insertAt;
     held->m_parent = dstOwner;
-    dstOwner->m_children.insert(dstOwner->m_children.begin() + insertAt, std::move(held));
+    dstOwner->m_children.insert(dstOwner->m_children.begin() + insertAt, held);
     // Renumber the affected stretches only.
     if (srcOwner == dstOwner) {
         const int lo = std::min(srcRow, insertAt), hi = std::max(srcRow, insertAt);

@@ -3,6 +3,7 @@
 #include "store/ascii.h"
 #include "store/atomic_write.h"
 #include "store/error.h"
+#include "store/memory.h"
 #include "store/site_folder.h"
 #include "store/text_codec.h"
 
@@ -10,8 +11,14 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <array>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace quillery {
@@ -252,28 +259,42 @@ private:
     std::vector<Token> m_tokens;
 };
 
-// Caches per distinct date: QDateTime in local time is costly to build.
+// Caches per distinct date: QDateTime in local time is costly to build
+// (about 2 microseconds, a time-zone look-up each). Direct-mapped by Julian
+// day and kept for the thread's life (a local midnight stays the same
+// local date); the text is parsed every time (that is cheap).
 class DateReader {
 public:
     DateReader(const QString& format, const QDateTime& now) : m_codec(format), m_now(now) {}
-    QDateTime Read(const std::string& text) {
-        auto it = m_cache.find(text);
-        if (it != m_cache.end())
-            return it->second;
+    QDateTime Read(std::string_view text) {
         const QDate d = m_codec.Parse(text);
-        QDateTime value = d.isValid() ? QDateTime(d, QTime(0, 0)) : m_now;
+        if (!d.isValid())
+            return m_now;
+        const qint64 jd = d.toJulianDay();
+        Slot& slot = Slots()[std::size_t(jd) & (kSlots - 1)];
+        if (slot.used && slot.jd == jd)
+            return slot.value;
+        QDateTime value(d, QTime(0, 0));
         if (!value.isValid()) // a local midnight that does not exist
             value = QDateTime(d, QTime(12, 0));
-        if (m_cache.size() < 100000)
-            m_cache.emplace(text, value);
+        slot = {true, jd, value};
         return value;
     }
     const QDateTime& Now() const { return m_now; }
 
 private:
+    static constexpr std::size_t kSlots = 16384;
+    struct Slot {
+        bool used = false;
+        qint64 jd = 0;
+        QDateTime value;
+    };
+    static std::vector<Slot>& Slots() {
+        thread_local std::vector<Slot> table(kSlots);
+        return table;
+    }
     DateCodec m_codec;
     QDateTime m_now;
-    std::unordered_map<std::string, QDateTime> m_cache;
 };
 
 class DateWriter {
@@ -437,14 +458,14 @@ private:
             switch (field) {
             case 1: Decode(raw, rec.FileName, true); break;
             case 2: {
+                if (raw.find('&') == std::string_view::npos) {
+                    rec.Date = m_dates.Read(raw);
+                    break;
+                }
                 std::string text;
-                std::string message;
-                if (raw.find('&') == std::string_view::npos)
-                    text.assign(raw);
-                else if (!TryUnescapeHtmlText(raw, text, &message))
-                    break; // a failing date never fails the load: stays "now"
-                rec.Date = m_dates.Read(text);
-                break;
+                if (TryUnescapeHtmlText(raw, text))
+                    rec.Date = m_dates.Read(text);
+                break; // a failing date never fails the load: stays "now"
             }
             case 3: Decode(raw, rec.Note, true); break;
             case 4: Decode(raw, rec.ThumbName, true); break;
@@ -504,7 +525,8 @@ void ReadContents(std::string_view bytes, TContentsTree& tree, const QString& sh
     // Line breaks anywhere vanish (the file is read as lines, joined without
     // a separator).
     std::string joined;
-    if (bytes.find_first_of("\r\n") != std::string_view::npos) {
+    if (!bytes.empty() &&
+        (std::memchr(bytes.data(), '\n', bytes.size()) || std::memchr(bytes.data(), '\r', bytes.size()))) {
         joined.reserve(bytes.size());
         for (const char c : bytes)
             if (c != '\r' && c != '\n')
@@ -513,6 +535,72 @@ void ReadContents(std::string_view bytes, TContentsTree& tree, const QString& sh
     }
     Reader(bytes, tree, shortDateFormat, now, faults).Run();
 }
+
+namespace {
+
+[[noreturn]] void ReadFailure(const QString& path, const QString& reason) {
+    throw Error(QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, reason).toStdString());
+}
+
+QString Reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// The whole file, mapped (pages populated in one go) or read.
+class FileBytes {
+public:
+    explicit FileBytes(const QString& path) {
+        const QByteArray native = QFile::encodeName(path);
+        const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            ReadFailure(path, Reason(errno));
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+            ::close(fd);
+            ReadFailure(path, Reason(err));
+        }
+        if (S_ISREG(st.st_mode) && st.st_size > 0) {
+            void* p = ::mmap(nullptr, std::size_t(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+                             fd, 0);
+            if (p != MAP_FAILED) {
+                m_map = p;
+                m_size = std::size_t(st.st_size);
+                ::close(fd);
+                return;
+            }
+        }
+        char buf[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                const int err = errno;
+                ::close(fd);
+                ReadFailure(path, Reason(err));
+            }
+            if (n == 0)
+                break;
+            m_read.append(buf, std::size_t(n));
+        }
+        ::close(fd);
+    }
+    ~FileBytes() {
+        if (m_map)
+            ::munmap(m_map, m_size);
+    }
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    std::string_view View() const {
+        return m_map ? std::string_view(static_cast<const char*>(m_map), m_size) : m_read;
+    }
+
+private:
+    void* m_map = nullptr;
+    std::size_t m_size = 0;
+    std::string m_read;
+};
+
+} // namespace
 
 TLoadResult LoadContents(TContentsTree& tree, const QString& sitePath,
                          const QString& shortDateFormat) {
@@ -524,20 +612,14 @@ TLoadResult LoadContents(TContentsTree& tree, const QString& sitePath,
         result.Created = true;
         return result;
     }
-    QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Не удалось прочитать файл %1: %2")
-                        .arg(path, info.isDir() ? QStringLiteral("это папка") : file.errorString())
-                        .toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("Не удалось прочитать файл %1: %2")
-                        .arg(path, file.errorString())
-                        .toStdString());
+    const FileBytes bytes(path);
+    // Nodes and their strings take about three times the file's size; have
+    // that memory ready in one step rather than page by page.
+    const THeapReserve reserve(bytes.View().size() * 3);
     tree.BeginReset();
     try {
-        ReadContents(std::string_view(bytes.constData(), std::size_t(bytes.size())), tree,
-                     shortDateFormat, QDateTime::currentDateTime(), &result.Faults);
+        ReadContents(bytes.View(), tree, shortDateFormat, QDateTime::currentDateTime(),
+                     &result.Faults);
     } catch (...) {
         tree.EndReset();
         throw;
@@ -550,70 +632,115 @@ TLoadResult LoadContents(TContentsTree& tree, const QString& sitePath,
 
 namespace {
 
+// Bytes the writer must look at: the four escaped ones, NUL (the end of an
+// escaped text) and the line breaks (left out, see WriteContents).
+constexpr std::array<bool, 256> kSpecial = [] {
+    std::array<bool, 256> t{};
+    for (const unsigned char c : {'"', '&', '<', '>', '\0', '\r', '\n'})
+        t[c] = true;
+    return t;
+}();
+
 // EscapeHtmlText(text), ASCII lower-cased when asked, without CR and LF: the
 // index is one line, and a reader drops line breaks anyway, so what reads
 // back is the same either way (titles and notes hold none in practice).
 void AppendEscaped(std::string& out, const std::string& text, bool lower) {
     const std::size_t from = out.size();
-    bool plain = true;
-    for (const char c : text)
-        if (c == '"' || c == '&' || c == '<' || c == '>' || c == '\0' || c == '\r' || c == '\n') {
-            plain = false;
-            break;
-        }
-    if (plain) {
-        out += text;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n && !kSpecial[p[i]])
+        ++i;
+    if (i == n) {
+        out.append(text);
     } else {
-        for (const char c : EscapeHtmlText(text))
-            if (c != '\r' && c != '\n')
-                out += c;
+        out.append(text, 0, i);
+        for (; i < n; ++i) {
+            const char c = char(p[i]);
+            switch (c) {
+            case '"': out.append("&quot;", 6); break;
+            case '&': out.append("&amp;", 5); break;
+            case '<': out.append("&lt;", 4); break;
+            case '>': out.append("&gt;", 4); break;
+            case '\r':
+            case '\n': break;
+            case '\0': i = n - 1; break; // EscapeHtmlText stops at NUL
+            default: out += c;
+            }
+        }
     }
     if (lower)
-        for (std::size_t i = from; i < out.size(); ++i)
-            out[i] = AsciiLower(out[i]);
+        for (std::size_t k = from; k < out.size(); ++k)
+            if (out[k] >= 'A' && out[k] <= 'Z')
+                out[k] = char(out[k] - 'A' + 'a');
+}
+
+} // namespace
+
+namespace {
+
+// Writes both files in one pre-order pass; each item is built in a small
+// scratch buffer and handed to the sinks (strings, or the temporary files
+// of the atomic writes, so no buffer of the whole file is needed).
+template <class IndexSink, class TxtSink>
+void Produce(const TContentsTree& tree, const QString& shortDateFormat, IndexSink&& index,
+             TxtSink&& txt) {
+    DateWriter dates(shortDateFormat);
+    std::string item, line;
+    item.reserve(4096);
+    line.reserve(256);
+    item += "index=new Array(";
+    const TTreeNode* n = tree.GetFirstNode();
+    while (n) {
+        const TTreeRec& rec = n->Rec();
+        item += "new Array(\"";
+        AppendEscaped(item, n->Text(), false);
+        item += "\",\"";
+        AppendEscaped(item, rec.FileName, true);
+        item += "\",\"";
+        item += dates.Write(rec.Date);
+        item += "\",\"";
+        AppendEscaped(item, rec.Note, false);
+        item += "\",\"";
+        AppendEscaped(item, rec.ThumbName, true);
+        item += "\",";
+        AppendEscaped(line, rec.FileName, false);
+        line += "\r\n";
+        txt(line);
+        line.clear();
+        if (n->HasChildren()) {
+            item += "new Array(";
+            n = n->Child(0);
+        } else {
+            item += "null)";
+            while (n && !n->GetNextSibling()) {
+                n = n->Parent();
+                if (n)
+                    item += "))"; // the parent's children list and its item
+            }
+            if (n) {
+                item += ',';
+                n = n->GetNextSibling();
+            }
+        }
+        if (item.size() >= 2048) {
+            index(item);
+            item.clear();
+        }
+    }
+    item += ");";
+    index(item);
 }
 
 } // namespace
 
 TContentsBytes WriteContents(const TContentsTree& tree, const QString& shortDateFormat) {
     TContentsBytes b;
-    DateWriter dates(shortDateFormat);
     b.Index.reserve(64 + tree.NodeCount() * 160);
     b.IndexTxt.reserve(tree.NodeCount() * 44);
-    b.Index += "index=new Array(";
-    const TTreeNode* n = tree.GetFirstNode();
-    while (n) {
-        const TTreeRec& rec = n->Rec();
-        b.Index += "new Array(\"";
-        AppendEscaped(b.Index, n->Text(), false);
-        b.Index += "\",\"";
-        AppendEscaped(b.Index, rec.FileName, true);
-        b.Index += "\",\"";
-        b.Index += dates.Write(rec.Date);
-        b.Index += "\",\"";
-        AppendEscaped(b.Index, rec.Note, false);
-        b.Index += "\",\"";
-        AppendEscaped(b.Index, rec.ThumbName, true);
-        b.Index += "\",";
-        AppendEscaped(b.IndexTxt, rec.FileName, false);
-        b.IndexTxt += "\r\n";
-        if (n->HasChildren()) {
-            b.Index += "new Array(";
-            n = n->Child(0);
-            continue;
-        }
-        b.Index += "null)";
-        while (n && !n->GetNextSibling()) {
-            n = n->Parent();
-            if (n)
-                b.Index += "))"; // the parent's children list and its item
-        }
-        if (n) {
-            b.Index += ',';
-            n = n->GetNextSibling();
-        }
-    }
-    b.Index += ");";
+    Produce(
+        tree, shortDateFormat, [&](const std::string& part) { b.Index += part; },
+        [&](const std::string& part) { b.IndexTxt += part; });
     return b;
 }
 
@@ -625,11 +752,21 @@ void SaveContents(const TContentsTree& tree, const QString& sitePath,
     // as an ordinary one.
     SetChanged(index);
     SetChanged(indexTxt);
-    const TContentsBytes bytes = WriteContents(tree, shortDateFormat);
-    // index.txt first: if anything fails, the file the program reads is the
-    // old one. index.txt keeps the state of a freshly written file (published).
-    WriteFileAtomically(indexTxt, QByteArray::fromStdString(bytes.IndexTxt));
-    WriteSiteFile(sitePath, u"index", QByteArray::fromStdString(bytes.Index));
+    // Both written at once into temporary files; index.txt is renamed first,
+    // so when anything fails the file the program reads is the old one.
+    // index.txt keeps the state of a freshly written file (published); index
+    // carries the changed state before it appears.
+    TAtomicFile txtFile(indexTxt);
+    TAtomicFile indexFile(index);
+    Produce(
+        tree, shortDateFormat,
+        [&](const std::string& part) { indexFile.Write(part.data(), part.size()); },
+        [&](const std::string& part) { txtFile.Write(part.data(), part.size()); });
+    const bool marked = MarkTemporaryFileChanged(indexFile.Descriptor());
+    txtFile.Commit();
+    indexFile.Commit();
+    if (!marked)
+        SetChanged(index);
 }
 
 } // namespace quillery

@@ -351,6 +351,14 @@ void WriteSiteFile(const QString& sitePath, QStringView name, const QByteArray& 
         SetChanged(path);
 }
 
+bool MarkTemporaryFileChanged(int fd) {
+    if (FSetXattr(fd, WordText(kAttrNormal)) == 0)
+        return true;
+    if (IsRefusal(errno))
+        NoteRefusal();
+    return false;
+}
+
 void CreateDocumentSkeleton(const QString& sitePath, QStringView fileName) {
     WriteSiteFile(sitePath, fileName, DocumentSkeleton());
 }

@@ -70,6 +70,11 @@ QByteArray DocumentSkeleton();
 // FileName would name the folder itself) or the write fails.
 void WriteSiteFile(const QString& sitePath, QStringView name, const QByteArray& data);
 
+// Puts the temporary file of an atomic write (TAtomicFile::Descriptor()) in
+// the changed state before it is renamed over its target. False when the
+// file system refused (the caller then uses SetChanged after the rename).
+bool MarkTemporaryFileChanged(int fd);
+
 // Creates sitePath + fileName with DocumentSkeleton(), changed. Throws Error.
 void CreateDocumentSkeleton(const QString& sitePath, QStringView fileName);
 

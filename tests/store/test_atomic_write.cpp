@@ -92,6 +92,38 @@ private slots:
         QCOMPARE(st.st_mode & 0777, mode_t(0600));
     }
 
+    void streamedWriteCommitsOrLeavesTargetAlone() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("index"));
+        WriteFileAtomically(path, "old");
+        {
+            TAtomicFile file(path);
+            const std::string big(1 << 20, 'y'); // more than the buffer
+            file.Write("x", 1);
+            file.Write(big.data(), big.size());
+            // not committed: abandoned
+        }
+        QCOMPARE(ReadAll(path), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("index")});
+        {
+            TAtomicFile file(path);
+            for (int i = 0; i < 100000; ++i)
+                file.Write("abc", 3);
+            file.Commit();
+        }
+        QCOMPARE(ReadAll(path), QByteArray("abc").repeated(100000));
+        {
+            FileSizeLimit limit(1000);
+            TAtomicFile file(path);
+            file.Write(QByteArray(5000, 'z').constData(), 5000);
+            QVERIFY_THROWS_EXCEPTION(Error, file.Commit());
+        }
+        QCOMPARE(ReadAll(path), QByteArray("abc").repeated(100000));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("index")});
+    }
+
     void tempNamesAreRecognised() {
         QVERIFY(IsAtomicTempName(QStringLiteral(".~quillery-index.Ab12Cd")));
         QVERIFY(!IsAtomicTempName(QStringLiteral(".htaccess")));
