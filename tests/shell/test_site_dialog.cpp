@@ -1,0 +1,215 @@
+#include "shell/select_dlg.h"
+#include "store/settings_store.h"
+#include "tests/shell/shell_fixture.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMap>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace quillery {
+namespace {
+
+QString MakeFolder(const SiteFixture& site, const QString& name, bool withIndex) {
+    const QString path = site.OutsidePath() + name;
+    QDir().mkpath(path);
+    if (withIndex)
+        SiteFixture::WriteFile(path + QStringLiteral("/index"), "index=new Array();");
+    return path + QLatin1Char('/');
+}
+
+// Every settings file under folder with its content.
+QMap<QString, QByteArray> Snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path, SiteFixture::ReadFile(path));
+    }
+    return files;
+}
+
+} // namespace
+
+class TestSiteDialog final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstStartProposesTheProgramFolder();
+    void recentFoldersThatVanishedAreNotShown();
+    void listAndComboFollowEachOther();
+    void ok_data();
+    void ok();
+    void cancelTouchesNothing();
+    void browse();
+    void confirmingEmptyFolderStartsNewSite();
+};
+
+void TestSiteDialog::firstStartProposesTheProgramFolder() {
+    SiteFixture site;
+    TSelectDlg dialog(nullptr, site.asker);
+    dialog.FormShow();
+    QCOMPARE(dialog.ListBox1()->count(), 0);
+    QCOMPARE(dialog.ComboBox1()->currentText(),
+             QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Quillery"));
+    QCOMPARE(dialog.Button1()->text(), QStringLiteral("ОК"));
+    QCOMPARE(dialog.Button2()->text(), QStringLiteral("Отмена"));
+    QCOMPARE(dialog.Button3()->text(), QStringLiteral("Обзор..."));
+    QVERIFY(dialog.Button1()->isDefault());
+}
+
+void TestSiteDialog::recentFoldersThatVanishedAreNotShown() {
+    SiteFixture site;
+    const QString first = MakeFolder(site, QStringLiteral("first"), true);
+    const QString second = MakeFolder(site, QStringLiteral("second"), true);
+    WriteRecentFolders(second, {});
+    WriteRecentFolders(site.OutsidePath() + QStringLiteral("gone/"), {second});
+    WriteRecentFolders(first, {site.OutsidePath() + QStringLiteral("gone/"), second});
+    TSelectDlg dialog(nullptr, site.asker);
+    dialog.FormShow();
+    QCOMPARE(dialog.ListBox1()->count(), 2);
+    QCOMPARE(dialog.ComboBox1()->count(), 2);
+    QCOMPARE(QFileInfo(dialog.ListBox1()->item(0)->text()).canonicalFilePath(),
+             QFileInfo(first).canonicalFilePath());
+    QCOMPARE(QFileInfo(dialog.ListBox1()->item(1)->text()).canonicalFilePath(),
+             QFileInfo(second).canonicalFilePath());
+    QCOMPARE(dialog.ComboBox1()->currentText(), dialog.ListBox1()->item(0)->text());
+    QCOMPARE(dialog.ListBox1()->currentRow(), 0);
+}
+
+void TestSiteDialog::listAndComboFollowEachOther() {
+    SiteFixture site;
+    const QString first = MakeFolder(site, QStringLiteral("first"), true);
+    const QString second = MakeFolder(site, QStringLiteral("second"), true);
+    WriteRecentFolders(second, {});
+    WriteRecentFolders(first, {second});
+    TSelectDlg dialog(nullptr, site.asker);
+    dialog.FormShow();
+    dialog.ComboBox1Select(1);
+    QCOMPARE(dialog.ListBox1()->currentRow(), 1);
+    dialog.ListBox1()->setCurrentRow(0);
+    dialog.ListBox1Click();
+    QCOMPARE(dialog.ComboBox1()->currentText(), dialog.ListBox1()->item(0)->text());
+}
+
+void TestSiteDialog::ok_data() {
+    QTest::addColumn<QString>("folder"); // under the outside folder; "-" for none
+    QTest::addColumn<bool>("hasIndex");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QStringList>("errors");
+    QTest::addColumn<QStringList>("questions");
+    const QStringList none;
+    const QStringList wrongPath{QStringLiteral("Путь введен неправильно")};
+    const QStringList create{QStringLiteral("В указанной директории сайт отсутствует. Создать?")};
+    QTest::addRow("not a folder") << "-" << false << true << false << wrongPath << none;
+    QTest::addRow("no site, answer No") << "empty" << false << false << false << none << create;
+    QTest::addRow("no site, answer Yes") << "empty" << false << true << true << none << create;
+    QTest::addRow("a site") << "site" << true << false << true << none << none;
+}
+
+void TestSiteDialog::ok() {
+    QFETCH(QString, folder);
+    QFETCH(bool, hasIndex);
+    QFETCH(bool, answer);
+    QFETCH(bool, accepted);
+    QFETCH(QStringList, errors);
+    QFETCH(QStringList, questions);
+    SiteFixture site;
+    const QString path = folder == QLatin1String("-")
+                             ? site.OutsidePath() + QStringLiteral("missing/")
+                             : MakeFolder(site, folder, hasIndex);
+    site.asker.answers = {answer};
+    TSelectDlg dialog(nullptr, site.asker);
+    dialog.FormShow();
+    // Typed without the trailing delimiter.
+    dialog.ComboBox1()->setEditText(path.chopped(1));
+    dialog.Button1Click();
+    QCOMPARE(site.asker.errors, errors);
+    QCOMPARE(site.asker.questions, questions);
+    QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
+    QCOMPARE(dialog.ComboBox1()->currentText(), path.chopped(1));
+    const QStringList recent = ReadRecentFolders();
+    if (accepted) {
+        QCOMPARE(dialog.ChosenFolder(), path);
+        QCOMPARE(recent.size(), 1);
+        QCOMPARE(QFileInfo(recent[0]).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
+        QVERIFY(recent[0].endsWith(QLatin1Char('/')));
+    } else {
+        QVERIFY(recent.isEmpty());
+    }
+    QVERIFY(!QFileInfo::exists(site.OutsidePath() + QStringLiteral("missing")));
+}
+
+void TestSiteDialog::cancelTouchesNothing() {
+    SiteFixture site;
+    const QString first = MakeFolder(site, QStringLiteral("first"), true);
+    TSelectDlg dialog(nullptr, site.asker);
+    dialog.FormShow();
+    const auto settings = Snapshot(site.ConfigPath());
+    dialog.ComboBox1()->setEditText(first);
+    dialog.Button2()->click();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(ReadRecentFolders().isEmpty());
+    QCOMPARE(Snapshot(site.ConfigPath()), settings);
+
+    // The main window opens nothing when the dialog is cancelled.
+    TMainForm form(nullptr, &site.asker);
+    QTimer::singleShot(0, form.SelectDlg(), [&] { form.SelectDlg()->reject(); });
+    QVERIFY(!form.FormShow());
+    QVERIFY(form.State().SitePath.isEmpty());
+    QVERIFY(form.FormClose());
+    QCOMPARE(Snapshot(site.ConfigPath()), settings);
+    QVERIFY(QDir(site.SitePath()).isEmpty());
+}
+
+void TestSiteDialog::browse() {
+    SiteFixture site;
+    const QString chosen = MakeFolder(site, QStringLiteral("chosen"), false);
+    TSelectDlg dialog(nullptr, site.asker);
+    dialog.FormShow();
+    QStringList starts;
+    QString answer = chosen.chopped(1);
+    dialog.SetFolderChooser([&](const QString& start) {
+        starts.append(start);
+        return answer;
+    });
+    dialog.ComboBox1()->setEditText(site.OutsidePath());
+    dialog.Button3Click();
+    QCOMPARE(dialog.ComboBox1()->currentText(), chosen);
+    answer.clear();
+    dialog.ComboBox1()->setEditText(site.OutsidePath() + QStringLiteral("nowhere"));
+    dialog.Button3Click();
+    QCOMPARE(dialog.ComboBox1()->currentText(), site.OutsidePath() + QStringLiteral("nowhere"));
+    QCOMPARE(starts, (QStringList{site.OutsidePath(), QString()}));
+}
+
+void TestSiteDialog::confirmingEmptyFolderStartsNewSite() {
+    SiteFixture site;
+    site.asker.answers = {true};
+    TMainForm form(nullptr, &site.asker);
+    QTimer::singleShot(0, form.SelectDlg(), [&] {
+        form.SelectDlg()->ComboBox1()->setEditText(site.SitePath());
+        form.SelectDlg()->Button1Click();
+    });
+    QVERIFY(form.FormShow());
+    QCOMPARE(form.State().SitePath, site.SitePath());
+    QVERIFY(QFileInfo::exists(site.SiteFile(QStringLiteral("index"))));
+    QCOMPARE(form.Tree().NodeCount(), std::size_t(1));
+    QVERIFY(form.State().DocumentLoaded);
+    QCOMPARE(form.StatusPanel()->text(), QStringLiteral("Синхронизация не проводилась"));
+    QVERIFY(form.FormClose());
+}
+
+} // namespace quillery
+
+QTEST_MAIN(quillery::TestSiteDialog)
+#include "test_site_dialog.moc"
