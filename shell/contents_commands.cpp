@@ -87,8 +87,9 @@ void TContentsCommands::AfterMove(TTreeNode* node) {
     const QModelIndex index = m_model.IndexOf(node);
     m_selection.select(index, QItemSelectionModel::ClearAndSelect);
     m_view.scrollTo(index);
-    m_switcher.SaveContents();
+    // Enabled first: a failed save must not leave the commands stale.
     UpdateTreeActions();
+    m_switcher.SaveContents();
 }
 
 void TContentsCommands::UpExecute() {
