@@ -74,4 +74,37 @@ THeapReserve::THeapReserve(std::size_t bytes) {
 
 THeapReserve::~THeapReserve() { std::free(m_fence); }
 
+void* AllocatePages(std::size_t bytes) {
+#if defined(__linux__)
+    constexpr std::size_t kHuge = 2u << 20;
+    // Over-allocate by one huge page to align, then give the slack back.
+    void* raw = ::mmap(nullptr, bytes + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                       -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
+    const std::uintptr_t start = std::uintptr_t(raw);
+    const std::uintptr_t aligned = (start + kHuge - 1) & ~std::uintptr_t(kHuge - 1);
+    if (aligned > start)
+        ::munmap(raw, aligned - start);
+    const std::uintptr_t end = start + bytes + kHuge;
+    if (end > aligned + bytes)
+        ::munmap(reinterpret_cast<void*>(aligned + bytes), end - (aligned + bytes));
+    ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(aligned);
+#else
+    (void)bytes;
+    return nullptr;
+#endif
+}
+
+void FreePages(void* memory, std::size_t bytes) {
+#if defined(__linux__)
+    if (memory)
+        ::munmap(memory, bytes);
+#else
+    (void)memory;
+    (void)bytes;
+#endif
+}
+
 } // namespace quillery

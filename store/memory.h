@@ -24,4 +24,10 @@ private:
     void* m_fence = nullptr;
 };
 
+// Page-aligned memory of `bytes` (a multiple of 2 MiB), backed by huge pages
+// where the system offers them (one fault per 2 MiB instead of per 4 KiB).
+// nullptr when it cannot be had; free with FreePages.
+void* AllocatePages(std::size_t bytes);
+void FreePages(void* memory, std::size_t bytes);
+
 } // namespace quillery

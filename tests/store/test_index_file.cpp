@@ -541,6 +541,39 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, SaveContents(tree, QStringLiteral("/nonexistent-quillery/"), kFormat));
     }
 
+    // Large files take the huge-page read path and the heap reserve.
+    void largeIndexRoundTrip() {
+        QTemporaryDir dir;
+        TContentsTree tree;
+        TTreeNode* parent = nullptr;
+        for (int i = 0; i < 60000; ++i) {
+            TTreeNode* n = tree.AddChild(i % 7 == 0 ? nullptr : parent, W("Заголовок номер ") + std::to_string(i),
+                                         {GuidFileStem() + ".htm", i % 3 ? "" : "Thumb.JPG",
+                                          W("Заметка & <пометка> \"") + std::to_string(i),
+                                          QDateTime(QDate(2000, 1, 1).addDays(i % 4000), QTime(0, 0))});
+            if (i % 5 == 0)
+                parent = n;
+        }
+        SaveContents(tree, SitePath(dir), kFormat);
+        const QByteArray bytes = ReadAll(dir.filePath(QStringLiteral("index")));
+        QVERIFY(bytes.size() > (4 << 20));
+        TContentsTree back;
+        const TLoadResult result = LoadContents(back, SitePath(dir), kFormat);
+        QVERIFY(result.Faults.empty());
+        QCOMPARE(back.NodeCount(), tree.NodeCount());
+        QCOMPARE(IndexOf(back), bytes);
+        QCOMPARE(QByteArray::fromStdString(WriteContents(back, kFormat).IndexTxt),
+                 ReadAll(dir.filePath(QStringLiteral("index.txt"))).toLower());
+        // The same file broken over lines reads the same.
+        QByteArray broken = bytes;
+        for (qsizetype i = broken.size() - 1000; i > 0; i -= 4093)
+            broken.insert(i, "\r\n");
+        WriteRaw(dir.filePath(QStringLiteral("index")), broken);
+        TContentsTree again;
+        LoadContents(again, SitePath(dir), kFormat);
+        QCOMPARE(IndexOf(again), bytes);
+    }
+
     // ---- no depth limit --------------------------------------------------------------------
 
     void deepNesting() {
