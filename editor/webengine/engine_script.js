@@ -125,6 +125,18 @@
             selectObject(event.target);
         }
     }, true);
+    // A right click on a selected object, or on a picture, leaves the object
+    // selected for the context menu instead of moving the caret.
+    document.addEventListener('mousedown', (event) => {
+        if (event.button !== 2 || document.designMode !== 'on' || !(event.target instanceof Element))
+            return;
+        if (isControlSelected() && control.contains(event.target)) {
+            event.preventDefault();
+        } else if (OBJECT_TAGS.has(event.target.tagName)) {
+            event.preventDefault();
+            selectObject(event.target);
+        }
+    }, true);
     document.addEventListener('selectionchange', refreshMarks);
 
     function selectionType() {

@@ -1,6 +1,7 @@
 #include "editor/webengine/visual_edit.h"
 
 #include <QContextMenuEvent>
+#include <QTimer>
 #include <QWebEngineSettings>
 
 namespace quillery {
@@ -31,8 +32,16 @@ VisualEditView::VisualEditView(QWidget* parent) : QWebEngineView(parent) {
 
 void VisualEditView::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
-    if (m_contextMenuHandler)
-        m_contextMenuHandler(event->globalPos());
+    // The request arrives inside the engine's own event handling, where a
+    // nested wait for the engine would never be answered; the program's menu
+    // asks the engine synchronously, so it runs from a timer instead. (A
+    // posted event would not do: the engine's replies are posted events too,
+    // and those a nested loop inside posted-event delivery leaves waiting.)
+    const QPoint screenPoint = event->globalPos();
+    QTimer::singleShot(1, this, [this, screenPoint] {
+        if (m_contextMenuHandler)
+            m_contextMenuHandler(screenPoint);
+    });
 }
 
 } // namespace quillery

@@ -82,7 +82,8 @@ void EngineFixture::selectText(const QString& selector, int from, int to) {
         qFatal("no text to select in %s", qPrintable(selector));
 }
 
-void EngineFixture::click(const QString& selector, Qt::KeyboardModifiers modifiers) {
+void EngineFixture::click(const QString& selector, Qt::KeyboardModifiers modifiers,
+                          Qt::MouseButton button) {
     const QVariantList rect =
         script(QStringLiteral("(() => { const r = document.querySelector(%1)"
                               ".getBoundingClientRect(); return [r.x + r.width / 2, "
@@ -91,11 +92,16 @@ void EngineFixture::click(const QString& selector, Qt::KeyboardModifiers modifie
             .toList();
     if (rect.size() != 2)
         qFatal("nothing to click at %s", qPrintable(selector));
-    script(QStringLiteral("window.__clicked = false; document.addEventListener('click', "
-                          "() => { window.__clicked = true; }, {once: true});"));
     QWidget* target = m_engine.widget()->focusProxy();
     const QPoint point(qRound(rect[0].toDouble()), qRound(rect[1].toDouble()));
-    QTest::mouseClick(target, Qt::LeftButton, modifiers, point);
+    if (button != Qt::LeftButton) {
+        // Nothing waits on the document here: the context-menu handler does.
+        QTest::mouseClick(target, button, modifiers, point);
+        return;
+    }
+    script(QStringLiteral("window.__clicked = false; document.addEventListener('click', "
+                          "() => { window.__clicked = true; }, {once: true});"));
+    QTest::mouseClick(target, button, modifiers, point);
     // The click reaches the document asynchronously: wait until it has.
     if (!QTest::qWaitFor([&] { return script(QStringLiteral("window.__clicked")).toBool(); },
                          10000))

@@ -28,7 +28,8 @@ public:
     // from..to in its text (a caret when equal).
     void selectText(const QString& selector, int from, int to);
     // A real mouse click on the middle of the first element matching selector.
-    void click(const QString& selector, Qt::KeyboardModifiers modifiers = {});
+    void click(const QString& selector, Qt::KeyboardModifiers modifiers = {},
+               Qt::MouseButton button = Qt::LeftButton);
     QString bodyHtml();
 
 private:

@@ -4,6 +4,7 @@
 #include "tests/editor/engine_fixture.h"
 
 #include <QTest>
+#include <optional>
 
 using namespace quillery;
 
@@ -20,6 +21,8 @@ private slots:
     void controlRangeDeleteRemovesTable();
     void controlParentOuterHtmlReplaced();
     void controlSelectionEndsWhenCaretMoves();
+    void rightClickSeesObjectSelection_data();
+    void rightClickSeesObjectSelection();
     void textRangeHtmlAndKeptPaste();
     void rangeKindMismatchFails();
     void commandValues_data();
@@ -120,6 +123,44 @@ void TestEngineCommands::controlSelectionEndsWhenCaretMoves() {
     QCOMPARE(
         m_fixture->script(QStringLiteral("document.adoptedStyleSheets[0].cssRules.length")).toInt(),
         0);
+}
+
+// What is clicked first (with Ctrl for a table), where the right click goes,
+// and the selection the context-menu handler then finds.
+void TestEngineCommands::rightClickSeesObjectSelection_data() {
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("right");
+    QTest::addColumn<SelectionType>("type");
+    QTest::addColumn<QString>("item");
+    QTest::addRow("selected picture") << "#img"
+                                      << "#img" << SelectionType::Control << "IMG";
+    QTest::addRow("unselected picture") << "#last"
+                                        << "#img" << SelectionType::Control << "IMG";
+    QTest::addRow("inside selected table") << "#innercell"
+                                           << "#innercell" << SelectionType::Control << "TABLE";
+    QTest::addRow("text") << "#last"
+                          << "#body" << SelectionType::None << "";
+}
+
+void TestEngineCommands::rightClickSeesObjectSelection() {
+    QFETCH(QString, first);
+    QFETCH(QString, right);
+    QFETCH(SelectionType, type);
+    QFETCH(QString, item);
+    std::optional<SelectionType> seen;
+    QString seenItem;
+    engine().setShowContextMenu([&](const QPoint&) {
+        // The menu asks the engine synchronously from inside the request.
+        seen = engine().selectionType();
+        if (seen == SelectionType::Control)
+            seenItem = engine().createRange()->item(0)->tagName();
+        engine().queryCommandEnabled(QStringLiteral("JustifyLeft"));
+    });
+    m_fixture->click(first, item == QLatin1String("TABLE") ? Qt::ControlModifier : Qt::NoModifier);
+    m_fixture->click(right, {}, Qt::RightButton);
+    QVERIFY(QTest::qWaitFor([&] { return seen.has_value(); }, 5000));
+    QCOMPARE(*seen, type);
+    QCOMPARE(seenItem, item);
 }
 
 void TestEngineCommands::textRangeHtmlAndKeptPaste() {
