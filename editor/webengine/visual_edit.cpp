@@ -32,11 +32,10 @@ VisualEditView::VisualEditView(QWidget* parent) : QWebEngineView(parent) {
 
 void VisualEditView::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
-    // The request arrives inside the engine's own event handling, where a
-    // nested wait for the engine would never be answered; the program's menu
-    // asks the engine synchronously, so it runs from a timer instead. (A
-    // posted event would not do: the engine's replies are posted events too,
-    // and those a nested loop inside posted-event delivery leaves waiting.)
+    // The program's menu asks the engine synchronously. Called here, inside
+    // the engine's handling of the request, or from a zero-delay call that
+    // runs before the engine has finished with it, those questions are never
+    // answered; a timer runs the handler once the engine is free.
     const QPoint screenPoint = event->globalPos();
     QTimer::singleShot(1, this, [this, screenPoint] {
         if (m_contextMenuHandler)

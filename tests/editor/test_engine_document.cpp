@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QUrl>
 #include <QWebEngineView>
+#include <optional>
 
 using namespace quillery;
 
@@ -46,6 +47,7 @@ private slots:
     void linkClickNeverNavigates();
     void rightClickReachesHandler();
     void staleHandleFails();
+    void callsFromPostedEvents();
 };
 
 void TestEngineDocument::freshDocumentInheritsThenTurnsOn() {
@@ -222,6 +224,16 @@ void TestEngineDocument::staleHandleFails() {
     ElementPtr image = f.engine().image(0);
     f.open(path);
     QVERIFY_THROWS_EXCEPTION(Error, image->tagName());
+}
+
+void TestEngineDocument::callsFromPostedEvents() {
+    EngineFixture f;
+    f.open(f.copyFixture(QStringLiteral("document.htm")));
+    std::optional<QString> title;
+    QMetaObject::invokeMethod(
+        this, [&] { title = f.engine().title(); }, Qt::QueuedConnection);
+    QVERIFY(QTest::qWaitFor([&] { return title.has_value(); }, 10000));
+    QCOMPARE(*title, QStringLiteral("Старое"));
 }
 
 QTEST_MAIN(TestEngineDocument)
