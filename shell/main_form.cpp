@@ -253,10 +253,9 @@ void TMainForm::AboutExecute() {
 }
 
 bool TMainForm::FormShow() {
-    if (m_selectDlg->exec() != QDialog::Accepted) {
-        showMinimized();
+    // Cancelled: the window was never shown and nothing is opened.
+    if (m_selectDlg->exec() != QDialog::Accepted)
         return false;
-    }
     OpenSite(m_selectDlg->ChosenFolder());
     return true;
 }
