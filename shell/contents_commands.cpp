@@ -32,7 +32,7 @@ TContentsCommands::TContentsCommands(TSwitchState& state, TContentsTree& tree,
 }
 
 void TContentsCommands::FollowExpansion(const QModelIndex& index, bool expanded) {
-    if (!m_bulkExpansion && index.isValid() && m_view.isExpanded(index) != expanded)
+    if (index.isValid() && m_view.isExpanded(index) != expanded)
         m_view.setExpanded(index, expanded);
 }
 
@@ -113,16 +113,16 @@ void TContentsCommands::RightExecute() {
 }
 
 void TContentsCommands::OpenFoldersExecute() {
-    m_bulkExpansion = true;
+    m_model.SetQuiet(true);
     m_tree.FullExpand();
-    m_bulkExpansion = false;
+    m_model.SetQuiet(false);
     m_view.expandAll();
 }
 
 void TContentsCommands::CloseFoldersExecute() {
-    m_bulkExpansion = true;
+    m_model.SetQuiet(true);
     m_tree.FullCollapse();
-    m_bulkExpansion = false;
+    m_model.SetQuiet(false);
     m_view.collapseAll();
 }
 

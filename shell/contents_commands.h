@@ -49,7 +49,6 @@ private:
     TTreeSelection& m_selection;
     TDocumentSwitcher& m_switcher;
     const TActionListEdit& m_actions;
-    bool m_bulkExpansion = false;
 };
 
 } // namespace quillery

@@ -126,6 +126,8 @@ void TContentsModel::NodeMoved(TTreeNode*, TTreeNode* srcParent, int, TTreeNode*
 }
 
 void TContentsModel::NodeChanged(TTreeNode* node) {
+    if (m_quiet)
+        return;
     const QModelIndex index = IndexOf(node);
     emit dataChanged(index, index);
     emit ExpansionChanged(index, node->Expanded());

@@ -21,6 +21,10 @@ public:
     static TTreeNode* NodeOf(const QModelIndex& index);
     QModelIndex IndexOf(const TTreeNode* node) const;
 
+    // While quiet, title and expansion changes are not announced: for
+    // expanding or collapsing everything, after which the view is told once.
+    void SetQuiet(bool quiet) { m_quiet = quiet; }
+
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -49,6 +53,7 @@ private:
 
     TContentsTree& m_tree;
     QPixmap m_images[4];
+    bool m_quiet = false;
 };
 
 } // namespace quillery
