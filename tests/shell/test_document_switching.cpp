@@ -14,6 +14,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QRegularExpression>
@@ -64,6 +65,7 @@ class TestDocumentSwitching final : public QObject {
 private slots:
     void firstStartInEmptyFolder();
     void switchSavesNoteDateAndDocument();
+    void titleBeingTypedIsSavedWhenLeaving();
     void picturesAreImported_data();
     void picturesAreImported();
     void sameOutsidePictureInTwoDocuments();
@@ -137,6 +139,27 @@ void TestDocumentSwitching::switchSavesNoteDateAndDocument() {
     QVERIFY(QFileInfo(site.SiteFile(kB)).isFile());
     QVERIFY(form->State().DocumentLoaded);
     QVERIFY(form->State().SwitchAllowed);
+}
+
+void TestDocumentSwitching::titleBeingTypedIsSavedWhenLeaving() {
+    SiteFixture site;
+    site.WriteFlatIndex({{QStringLiteral("A"), kA}});
+    auto form = site.OpenForm();
+    form->ActionListEdit().NewItem->trigger();
+    TTreeNode* fresh = Root(*form, 1);
+    QLineEdit* editor = form->TitleDelegate().Editor();
+    QVERIFY(editor);
+    for (const QString& typed :
+         {QStringLiteral("Прайс"), QStringLiteral("\u263a"), QStringLiteral(" 2024")}) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, typed);
+        QCoreApplication::sendEvent(editor, &press);
+    }
+    QCOMPARE(editor->text(), QStringLiteral("Прайс 2024"));
+    SiteFixture::Select(*form, Root(*form, 0));
+    QCOMPARE(FromCp1251(fresh->Text()), QStringLiteral("Прайс 2024"));
+    QVERIFY(IndexText(site).contains(QStringLiteral("\"Прайс 2024\"")));
+    QVERIFY(
+        site.SavedBody(FromCp1251(fresh->Rec().FileName)).contains(QStringLiteral("Прайс 2024")));
 }
 
 void TestDocumentSwitching::picturesAreImported_data() {
