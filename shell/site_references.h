@@ -14,8 +14,8 @@ namespace quillery {
 // (a web address, say). Text that is not a URL is taken as a local path.
 std::optional<QString> LocalPathOfReference(const QString& reference);
 
-// The file-name part a reference contributes to a document's own files, or
-// empty: for a reference into the site folder or one without a folder part.
+// The lower-case file name a reference adds to a document's own files when
+// it points into the site folder or has no folder part; empty otherwise.
 QString OwnedNameOfReference(const QString& reference, const QString& sitePath);
 
 // The new text of a picture source or link target, or nothing to leave it
