@@ -14,7 +14,7 @@ namespace quillery {
 
 // The HTML editing engine as the editing commands see it: one document in
 // design mode, its selection, its elements and the command set with the
-// meanings Internet Explorer's editor gave them.
+// classic meanings of the HTML editing command set.
 //
 // Every call is synchronous and checks its result: a failure throws
 // quillery::Error. Finding nothing is not a failure (a null pointer).

@@ -6,13 +6,14 @@
 
 #include <QString>
 #include <QStringView>
-
 #include <string>
 #include <string_view>
 
 namespace quillery {
 
-constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+constexpr char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 inline std::string AsciiLower(std::string_view text) {
     std::string out(text);
@@ -28,7 +29,9 @@ inline QString AsciiLower(QStringView text) {
             c = QChar(c.unicode() - u'A' + u'a');
     return out;
 }
-inline QString AsciiLower(const QString& text) { return AsciiLower(QStringView(text)); }
+inline QString AsciiLower(const QString& text) {
+    return AsciiLower(QStringView(text));
+}
 
 inline bool AsciiEqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())

@@ -1,6 +1,6 @@
 #pragma once
 
-// Part 1.1: the contents tree, an ordered forest of nodes, each owning one
+// The contents tree, an ordered forest of nodes, each owning one
 // TTreeRec. The shell's item model sits directly on this tree (no copy): a
 // node's row in its parent is cached, so index()/parent() are O(1), and the
 // tree tells its observers before and after every structural change.
@@ -11,7 +11,6 @@
 // Only FullExpand, FullCollapse, Clear and the destructor visit every node.
 
 #include <QDateTime>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -101,8 +100,10 @@ public:
     // before which the node goes, counted while the node is still at its
     // old place. Both calls get the same arguments; after the move the node's
     // row is node->Index().
-    virtual void NodeAboutToBeMoved(TTreeNode* /*node*/, TTreeNode* /*srcParent*/, int /*srcRow*/, TTreeNode* /*dstParent*/, int /*dstRow*/) {}
-    virtual void NodeMoved(TTreeNode* /*node*/, TTreeNode* /*srcParent*/, int /*srcRow*/, TTreeNode* /*dstParent*/, int /*dstRow*/) {}
+    virtual void NodeAboutToBeMoved(TTreeNode* /*node*/, TTreeNode* /*srcParent*/, int /*srcRow*/,
+                                    TTreeNode* /*dstParent*/, int /*dstRow*/) {}
+    virtual void NodeMoved(TTreeNode* /*node*/, TTreeNode* /*srcParent*/, int /*srcRow*/,
+                           TTreeNode* /*dstParent*/, int /*dstRow*/) {}
     // Title or expanded flag changed.
     virtual void NodeChanged(TTreeNode* /*node*/) {}
     // Everything is replaced (Clear, LoadContents): no per-node calls between.
@@ -130,7 +131,9 @@ public:
     int RootCount() const { return m_top->Count(); }
     TTreeNode* Root(int i) const { return m_top->Child(i); }
     // Children of parent, or the roots for parent == nullptr.
-    int ChildCount(const TTreeNode* parent) const { return (parent ? parent : m_top.get())->Count(); }
+    int ChildCount(const TTreeNode* parent) const {
+        return (parent ? parent : m_top.get())->Count();
+    }
     TTreeNode* ChildAt(const TTreeNode* parent, int i) const {
         return (parent ? parent : m_top.get())->Child(i);
     }
@@ -146,7 +149,7 @@ public:
     // Inserts at row (0..ChildCount(parent)) of parent.
     TTreeNode* InsertChild(TTreeNode* parent, int row, std::string text = {}, TTreeRec rec = {});
 
-    // NewItem's placement (Part 1.1 step 2): no selected node → last root;
+    // NewItem's placement: no selected node → last root;
     // selected and expanded → its last child; otherwise the last child of
     // the selected node's parent (last root for a root). The node gets an
     // empty title, FileName = lower-case GuidFileStem() + ".htm", Date = now.
@@ -158,7 +161,7 @@ public:
     // Removes every node.
     void Clear();
 
-    // The four moves of Part 1.1 with their placement rules. A move that its
+    // The four moves with their placement rules. A move that its
     // enabling rule forbids does nothing and returns false. After a move the
     // node's new parent, if any, is expanded. Children, record and identity
     // of the node are kept (the pointer stays valid).
@@ -200,8 +203,8 @@ private:
         bool mapped;       // from PageMemory (large trees), else new[]
     };
     std::vector<TSlab> m_slabs;
-    std::size_t m_slabUsed = 0;  // nodes handed out from the last slab
-    void* m_free = nullptr; // released places; each holds the next one's address
+    std::size_t m_slabUsed = 0; // nodes handed out from the last slab
+    void* m_free = nullptr;     // released places; each holds the next one's address
     std::size_t m_count = 0;
     int m_resetDepth = 0;
     std::vector<TTreeObserver*> m_observers;

@@ -1,12 +1,11 @@
 #pragma once
 
-// Part 1.2: the contents index file `index`, its companion `index.txt`, and
+// The contents index file `index`, its companion `index.txt`, and
 // the field codec. All text is Windows-1251 bytes.
 
 #include "store/contents_tree.h"
 
 #include <QString>
-
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -22,7 +21,7 @@ std::string EscapeHtmlText(std::string_view text);
 //   "&#" digits ";" gives the byte N mod 256 (any number of digits, no sign);
 // anything else fails with "Invalid HTML encoded character (%s) at position %d"
 // (%s: the '&' and the byte after it, or the '&' alone at the end of the
-// text; %d: zero-based position of the '&'). This includes the cases the Part
+// text; %d: zero-based position of the '&'). This includes the cases the format
 // leaves open: "&a", "&l", "&g", "&q" not followed by the rest of their
 // entity, "&#" without ';' or with anything but digits before it ("&#;"
 // too), and '&' as the last byte. Never reads past the end of text.
@@ -36,7 +35,7 @@ struct TLoadResult {
     // `index` was missing: an empty one was created and the tree is empty;
     // the caller now runs its new-document command (NewItemExecute).
     bool Created = false;
-    // Conversion errors of fields (UTF-8, the Part's message), in file order.
+    // Conversion errors of fields (UTF-8, "Invalid HTML encoded character ..."), in file order.
     // Show Faults.front() to the user. No node is lost: see ReadContents.
     std::vector<std::string> Faults;
 };
@@ -54,7 +53,7 @@ TLoadResult LoadContents(TContentsTree& tree, const QString& sitePath,
 // tree, each through an atomic write (temporary file, flushed, renamed), so a
 // failed write leaves the old files intact and throws Error with the reason.
 // index.txt is written first, index last. Afterwards index is in the changed
-// state and index.txt in the published state (Part 1.3).
+// state and index.txt in the published state.
 void SaveContents(const TContentsTree& tree, const QString& sitePath,
                   const QString& shortDateFormat);
 
@@ -63,8 +62,8 @@ void SaveContents(const TContentsTree& tree, const QString& sitePath,
 // ReadContents parses index bytes (line breaks anywhere are dropped first)
 // and appends the items as roots of tree (callers pass an empty tree). It
 // never throws on any input. A field whose `&` cannot be decoded does not
-// stop reading (the mend of the Part's stop-at-the-bad-field rule, which let
-// the next save drop every later node): the field keeps its raw bytes
+// stop reading (stopping there would let the next save drop every
+// later node): the field keeps its raw bytes
 // undecoded, the error is added to *faults, and reading goes on, so every
 // node and the tree's shape survive and the next save writes the raw text
 // escaped. Items without any quoted string become nodes with empty fields.
@@ -84,8 +83,8 @@ TContentsBytes WriteContents(const TContentsTree& tree, const QString& shortDate
 
 // Date field text for a date under a Qt date format, and back (an invalid
 // QDate when it does not parse). Common numeric formats (d dd M MM yy yyyy
-// and literal separators) are handled by a fast path; "yy" reads as 1950-2049
-// as Windows does; other formats go through QLocale::system().
+// and literal separators) are handled by a fast path; "yy" reads as 1950-2049; other formats go
+// through QLocale::system().
 std::string FormatIndexDate(const QDate& date, const QString& shortDateFormat);
 QDate ParseIndexDate(std::string_view text, const QString& shortDateFormat);
 

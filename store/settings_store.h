@@ -1,9 +1,9 @@
 #pragma once
 
-// Part 1.4: the settings store, an INI-style view (key = file, section =
+// The settings store, an INI-style view (key = file, section =
 // group, entry = key) over QSettings in INI format.
 //
-// Where things live (DESIGN.md "Registry"): the program key is the QSettings
+// Where things live: the program key is the QSettings
 // file of organisation "Brakvel", application "Quillery"
 // (<config>/Brakvel/Quillery.ini). A site key path "/a/b" is the file
 // <config>/Brakvel/Quillery/a/b/_key.ini (one folder per path component; a
@@ -18,7 +18,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 #include <string>
 
@@ -74,7 +73,7 @@ QString SiteKeyPath(const QString& sitePath);
 // The key file of a key path (see the top of this file).
 QString KeyFilePath(const QString& keyPath);
 
-// Section and entry names of Parts 1.4 and 5.1.
+// Section and entry names of the program key and the site keys.
 inline constexpr char kSectionLastDirs[] = "LastDirs";
 inline constexpr char kSectionStatus[] = "Status";
 inline constexpr char kEntrySync[] = "Sync";
@@ -87,13 +86,13 @@ extern const char kDefaultSyncStatus[]; // "Синхронизация не пр
 
 // Recent folders, reading: entries "0".."11" of LastDirs, each kept when it
 // names an existing folder, in entry order. The list stores paths ASCII
-// lower-cased (Part 1.4); on this case-sensitive file system a stored text
+// lower-cased; on this case-sensitive file system a stored text
 // names a folder when each of its components matches one on disk exactly or,
 // failing that, without regard to ASCII case (the first such in byte order),
 // and the folder's real path is returned, ending in '/'.
 QStringList ReadRecentFolders();
 
-// Recent folders, writing: exactly the Part's algorithm. chosen is the
+// Recent folders, writing: the skip-count algorithm. chosen is the
 // confirmed folder, shown the list as the dialog showed it (ReadRecentFolders'
 // result). Entry "0" := chosen with '/' added when missing, lower-cased; then
 // positions 0..10 of shown with the skip count; higher entries left alone.

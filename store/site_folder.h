@@ -1,7 +1,7 @@
 #pragma once
 
-// Part 1.3: the site folder, its file names, the document skeleton and the
-// publication states of its files (DESIGN.md "File attributes").
+// The site folder, its file names, the document skeleton and the
+// publication states of its files.
 //
 // Paths are QString OS paths; sitePath always ends in '/'. A file name read
 // from the model (Windows-1251) becomes a path with FileNameFromModel and must
@@ -10,7 +10,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
-
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -35,7 +34,7 @@ bool IsBareFileName(QStringView name);
 QString SiteFilePath(const QString& sitePath, QStringView name);
 
 // True when path's folder is the site folder, comparing without regard to
-// ASCII case (as the Part compares paths). path need not exist.
+// ASCII case (as paths are compared throughout). path need not exist.
 bool IsInSiteFolder(const QString& path, const QString& sitePath);
 
 // A regular file (folders do not count) of that name exists in the site
@@ -49,8 +48,7 @@ bool SiteFileExists(const QString& sitePath, QStringView name);
 QString GuidFileName(QStringView extension);
 
 // The extension of a file name including its full stop: from its last '.'
-// to the end ("" when there is no '.'; ".htaccess" is all extension, as
-// Delphi's ExtractFileExt has it).
+// to the end ("" when there is no '.'; ".htaccess" is all extension).
 QString FileExtension(QStringView fileName);
 
 // The imported-file name rule: the source's own name, ASCII lower-cased, when
@@ -80,7 +78,7 @@ void CreateDocumentSkeleton(const QString& sitePath, QStringView fileName);
 
 // Copies a local file into the site folder under name (temporary file,
 // renamed), then changed. Returns false (and writes nothing) when the source
-// cannot be read or the copy fails; reports nothing, as the Part wants.
+// cannot be read or the copy fails; reports nothing: the next leave tries again.
 bool CopyFileIntoSite(const QString& sourcePath, const QString& sitePath, QStringView name);
 
 // ---- Publication states ---------------------------------------------------------
@@ -104,9 +102,13 @@ enum : std::uint32_t {
 std::uint32_t FileAttributes(const QString& path);
 
 // Published test of the publisher: no bit other than archive.
-constexpr bool IsPublishedWord(std::uint32_t word) { return word != 0 && (word & ~0x20u) == 0; }
+constexpr bool IsPublishedWord(std::uint32_t word) {
+    return word != 0 && (word & ~0x20u) == 0;
+}
 // Discarded: exactly hidden.
-constexpr bool IsDiscardedWord(std::uint32_t word) { return word == kAttrHidden; }
+constexpr bool IsDiscardedWord(std::uint32_t word) {
+    return word == kAttrHidden;
+}
 
 // Sets the word exactly: read-only becomes the owner's write permission,
 // the rest is stored in the extended attribute; 0 means normal (0x80).

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <string>
 #include <string_view>
 
@@ -18,6 +17,8 @@ std::string ToCp1251(const QString& text);
 bool FitsCp1251(const QString& text);
 
 // A file name read from the model, as a path on this system.
-inline QString FileNameFromModel(std::string_view name) { return FromCp1251(name); }
+inline QString FileNameFromModel(std::string_view name) {
+    return FromCp1251(name);
+}
 
 } // namespace quillery

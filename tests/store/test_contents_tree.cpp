@@ -1,4 +1,4 @@
-// Part 1.1: placement rules, enabling rules, navigation, and the observer
+// Placement rules, enabling rules, navigation, and the observer
 // protocol an item model relies on.
 
 #include "store/contents_tree.h"

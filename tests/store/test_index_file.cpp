@@ -1,4 +1,4 @@
-// Part 1.2: the index file, byte for byte, its tolerant reading, the field
+// The index file, byte for byte, its tolerant reading, the field
 // codec, and the mended faults (atomic writes, bad '&' keeping later nodes,
 // the codec never reading past its input).
 

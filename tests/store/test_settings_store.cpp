@@ -1,4 +1,4 @@
-// Part 1.4: the INI-style view, site keys, owner-only key files and the
+// The INI-style view, site keys, owner-only key files and the
 // recent folders list. Everything lives in a temporary config folder; the
 // real user's settings are never touched.
 

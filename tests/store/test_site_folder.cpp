@@ -1,4 +1,4 @@
-// Part 1.3: names, the document skeleton, publication states, the listing,
+// Names, the document skeleton, publication states, the listing,
 // the clean-up at close, and staying safe where extended attributes are
 // refused (a real ramfs mount when the machine allows it, and simulated).
 
