@@ -7,7 +7,6 @@
 
 #include <QDateTime>
 #include <QString>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>

@@ -3,7 +3,6 @@
 #include "store/error.h"
 
 #include <QFileInfo>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>

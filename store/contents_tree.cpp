@@ -3,7 +3,6 @@
 #include "store/memory.h"
 
 #include <QUuid>
-
 #include <algorithm>
 #include <cassert>
 #include <cstring>
@@ -73,14 +72,16 @@ void TTreeNode::SetExpanded(bool expanded) {
 // ---- TContentsTree --------------------------------------------------------------
 
 namespace {
-constexpr std::size_t kSlabNodes = 512;          // the first slabs, from the heap
-constexpr std::size_t kBigSlabBytes = 4u << 20;  // later ones: huge-page memory
-constexpr std::size_t kBigSlabAfter = 8192;      // nodes before slabs get big
-}
+constexpr std::size_t kSlabNodes = 512;         // the first slabs, from the heap
+constexpr std::size_t kBigSlabBytes = 4u << 20; // later ones: huge-page memory
+constexpr std::size_t kBigSlabAfter = 8192;     // nodes before slabs get big
+} // namespace
 
 TContentsTree::TContentsTree() : m_top(new TTreeNode(this)) {}
 
-TContentsTree::~TContentsTree() { DestroyAll(); }
+TContentsTree::~TContentsTree() {
+    DestroyAll();
+}
 
 TTreeNode* TContentsTree::NewNode() {
     void* place;
@@ -178,8 +179,7 @@ TTreeNode* TContentsTree::AddChild(TTreeNode* parent, std::string text, TTreeRec
     return InsertChild(parent, ListOwner(parent)->Count(), std::move(text), std::move(rec));
 }
 
-TTreeNode* TContentsTree::InsertChild(TTreeNode* parent, int row, std::string text,
-                                      TTreeRec rec) {
+TTreeNode* TContentsTree::InsertChild(TTreeNode* parent, int row, std::string text, TTreeRec rec) {
     TTreeNode* owner = ListOwner(parent);
     row = std::clamp(row, 0, owner->Count());
     Notify([&](TTreeObserver& o) { o.NodesAboutToBeInserted(parent, row, row); });
@@ -314,7 +314,8 @@ void TContentsTree::FullCollapse() {
 TTreeActions UpdateTreeActions(const TTreeNode* selected) {
     assert(selected);
     TTreeActions a;
-    const bool onlyRoot = selected == selected->Tree().GetFirstNode() && !selected->GetNextSibling();
+    const bool onlyRoot =
+        selected == selected->Tree().GetFirstNode() && !selected->GetNextSibling();
     a.DeleteItem = !selected->HasChildren() && !onlyRoot;
     a.Down = selected->GetNextSibling() != nullptr;
     a.Up = selected->GetPrevSibling() != nullptr;

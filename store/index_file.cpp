@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -33,11 +32,20 @@ std::string EscapeHtmlText(std::string_view text) {
     out.reserve(text.size() + 8);
     for (const char c : text) {
         switch (c) {
-        case '"': out += "&quot;"; break;
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
+        case '"':
+            out += "&quot;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -147,11 +155,21 @@ public:
             std::string out;
             for (const Token& t : m_tokens) {
                 switch (t.kind) {
-                case Kind::Literal: out += t.literal; break;
-                case Kind::Day: Number(out, date.day(), t.width); break;
-                case Kind::Month: Number(out, date.month(), t.width); break;
-                case Kind::Year2: Number(out, date.year() % 100, 2); break;
-                case Kind::Year4: Number(out, date.year(), 4); break;
+                case Kind::Literal:
+                    out += t.literal;
+                    break;
+                case Kind::Day:
+                    Number(out, date.day(), t.width);
+                    break;
+                case Kind::Month:
+                    Number(out, date.month(), t.width);
+                    break;
+                case Kind::Year2:
+                    Number(out, date.year() % 100, 2);
+                    break;
+                case Kind::Year4:
+                    Number(out, date.year(), 4);
+                    break;
                 }
             }
             return out;
@@ -185,7 +203,8 @@ public:
             const std::size_t maxDigits = t.kind == Kind::Year4 ? 4 : 2;
             std::size_t k = 0;
             int value = 0;
-            while (k < maxDigits && p + k < text.size() && text[p + k] >= '0' && text[p + k] <= '9') {
+            while (k < maxDigits && p + k < text.size() && text[p + k] >= '0' &&
+                   text[p + k] <= '9') {
                 value = value * 10 + (text[p + k] - '0');
                 ++k;
             }
@@ -343,9 +362,15 @@ public:
         m_stack.push_back({Frame::List, nullptr, 0});
         while (!m_stack.empty() && m_p < m_s.size()) {
             switch (m_stack.back().kind) {
-            case Frame::List: StepList(); break;
-            case Frame::Item: StepItem(); break;
-            case Frame::AfterChildren: StepAfterChildren(); break;
+            case Frame::List:
+                StepList();
+                break;
+            case Frame::Item:
+                StepItem();
+                break;
+            case Frame::AfterChildren:
+                StepAfterChildren();
+                break;
             }
         }
         // The end of the input closes whatever is open.
@@ -375,7 +400,8 @@ private:
         std::size_t q = m_p + 3;
         while (q < m_s.size() && IsBlank(m_s[q]))
             ++q;
-        while (q < m_s.size() && ((m_s[q] >= 'A' && m_s[q] <= 'Z') || (m_s[q] >= 'a' && m_s[q] <= 'z')))
+        while (q < m_s.size() &&
+               ((m_s[q] >= 'A' && m_s[q] <= 'Z') || (m_s[q] >= 'a' && m_s[q] <= 'z')))
             ++q;
         while (q < m_s.size() && IsBlank(m_s[q]))
             ++q;
@@ -456,7 +482,9 @@ private:
                 return; // strings after the fifth are ignored
             TTreeRec& rec = item.node->Rec();
             switch (field) {
-            case 1: Decode(raw, rec.FileName, true); break;
+            case 1:
+                Decode(raw, rec.FileName, true);
+                break;
             case 2: {
                 if (raw.find('&') == std::string_view::npos) {
                     rec.Date = m_dates.Read(raw);
@@ -467,8 +495,12 @@ private:
                     rec.Date = m_dates.Read(text);
                 break; // a failing date never fails the load: stays "now"
             }
-            case 3: Decode(raw, rec.Note, true); break;
-            case 4: Decode(raw, rec.ThumbName, true); break;
+            case 3:
+                Decode(raw, rec.Note, true);
+                break;
+            case 4:
+                Decode(raw, rec.ThumbName, true);
+                break;
             }
             return;
         }
@@ -525,8 +557,8 @@ void ReadContents(std::string_view bytes, TContentsTree& tree, const QString& sh
     // Line breaks anywhere vanish (the file is read as lines, joined without
     // a separator).
     std::string joined;
-    if (!bytes.empty() &&
-        (std::memchr(bytes.data(), '\n', bytes.size()) || std::memchr(bytes.data(), '\r', bytes.size()))) {
+    if (!bytes.empty() && (std::memchr(bytes.data(), '\n', bytes.size()) ||
+                           std::memchr(bytes.data(), '\r', bytes.size()))) {
         joined.reserve(bytes.size());
         for (const char c : bytes)
             if (c != '\r' && c != '\n')
@@ -542,7 +574,9 @@ namespace {
     throw Error(QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, reason).toStdString());
 }
 
-QString Reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+QString Reason(int err) {
+    return QString::fromLocal8Bit(std::strerror(err));
+}
 
 // The whole file, mapped (pages populated in one go) or read.
 class FileBytes {
@@ -690,14 +724,26 @@ void AppendEscaped(std::string& out, const std::string& text, bool lower) {
         for (; i < n; ++i) {
             const char c = char(p[i]);
             switch (c) {
-            case '"': out.append("&quot;", 6); break;
-            case '&': out.append("&amp;", 5); break;
-            case '<': out.append("&lt;", 4); break;
-            case '>': out.append("&gt;", 4); break;
+            case '"':
+                out.append("&quot;", 6);
+                break;
+            case '&':
+                out.append("&amp;", 5);
+                break;
+            case '<':
+                out.append("&lt;", 4);
+                break;
+            case '>':
+                out.append("&gt;", 4);
+                break;
             case '\r':
-            case '\n': break;
-            case '\0': i = n - 1; break; // EscapeHtmlText stops at NUL
-            default: out += c;
+            case '\n':
+                break;
+            case '\0':
+                i = n - 1;
+                break; // EscapeHtmlText stops at NUL
+            default:
+                out += c;
             }
         }
     }

@@ -72,14 +72,16 @@ THeapReserve::THeapReserve(std::size_t bytes) {
 #endif
 }
 
-THeapReserve::~THeapReserve() { std::free(m_fence); }
+THeapReserve::~THeapReserve() {
+    std::free(m_fence);
+}
 
 void* AllocatePages(std::size_t bytes) {
 #if defined(__linux__)
     constexpr std::size_t kHuge = 2u << 20;
     // Over-allocate by one huge page to align, then give the slack back.
-    void* raw = ::mmap(nullptr, bytes + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                       -1, 0);
+    void* raw =
+        ::mmap(nullptr, bytes + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED)
         return nullptr;
     const std::uintptr_t start = std::uintptr_t(raw);

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -23,7 +22,9 @@ const char kDefaultSyncStatus[] = "Синхронизация не провод�
 
 namespace {
 
-QString Latin(const char* text) { return QString::fromLatin1(text); }
+QString Latin(const char* text) {
+    return QString::fromLatin1(text);
+}
 
 QString ProgramKeyFile() {
     const QSettings probe(QSettings::IniFormat, QSettings::UserScope, Latin(kOrganisation),
@@ -70,7 +71,9 @@ void EnsureOwnerOnlyFile(const QString& filePath) {
         ::chmod(native.constData(), st.st_mode & 0700);
 }
 
-QString Key(const QString& section, const QString& entry) { return section + u'/' + entry; }
+QString Key(const QString& section, const QString& entry) {
+    return section + u'/' + entry;
+}
 
 } // namespace
 
@@ -82,7 +85,9 @@ TIniView TIniView::ProgramKey() {
     return view;
 }
 
-TIniView::TIniView(const QString& keyPath) { Open(KeyFilePath(keyPath)); }
+TIniView::TIniView(const QString& keyPath) {
+    Open(KeyFilePath(keyPath));
+}
 
 TIniView::~TIniView() {
     try {
@@ -145,10 +150,13 @@ void TIniView::Close() {
     if (::stat(native.constData(), &st) == 0 && (st.st_mode & 077))
         ::chmod(native.constData(), st.st_mode & 0700);
     if (status != QSettings::NoError)
-        throw Error(QStringLiteral("Не удалось сохранить настройки в файл %1").arg(m_path).toStdString());
+        throw Error(
+            QStringLiteral("Не удалось сохранить настройки в файл %1").arg(m_path).toStdString());
 }
 
-QString TIniView::FilePath() const { return m_path; }
+QString TIniView::FilePath() const {
+    return m_path;
+}
 
 // ---- Key paths ----------------------------------------------------------------------
 

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -74,7 +73,9 @@ bool IsInSiteFolder(const QString& path, const QString& sitePath) {
 
 namespace {
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 bool IsRegularFile(const QByteArray& path) {
     struct stat st;
@@ -167,7 +168,9 @@ QHash<QByteArray, MemoryState>& MemoryStates() {
     return states;
 }
 
-bool IsRefusal(int err) { return err == ENOTSUP || err == EOPNOTSUPP; }
+bool IsRefusal(int err) {
+    return err == ENOTSUP || err == EOPNOTSUPP;
+}
 
 void NoteRefusal() {
     if (g_noticeGiven)
@@ -307,9 +310,15 @@ bool SetFileAttributes(const QString& path, std::uint32_t word) {
     return ok;
 }
 
-bool SetChanged(const QString& path) { return SetFileAttributes(path, kAttrNormal); }
-bool SetDiscarded(const QString& path) { return SetFileAttributes(path, kAttrHidden); }
-bool SetPublished(const QString& path) { return SetFileAttributes(path, kAttrArchive); }
+bool SetChanged(const QString& path) {
+    return SetFileAttributes(path, kAttrNormal);
+}
+bool SetDiscarded(const QString& path) {
+    return SetFileAttributes(path, kAttrHidden);
+}
+bool SetPublished(const QString& path) {
+    return SetFileAttributes(path, kAttrArchive);
+}
 
 namespace testing {
 void SimulateAttributeRefusal(bool refuse) {

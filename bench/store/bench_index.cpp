@@ -21,15 +21,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <sys/resource.h>
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <random>
+#include <sys/resource.h>
+#include <time.h>
 #include <vector>
 
 using namespace quillery;
@@ -40,12 +38,12 @@ namespace {
 const QString kFormat = QStringLiteral("dd.MM.yyyy");
 
 const char* const kWords[] = {
-    "Главная",   "страница",  "О",         "нас",     "история",  "компании", "Цены",
-    "условия",   "доставка",  "оплата",    "контакты", "новости", "отзывы",   "каталог",
-    "товаров",   "услуги",    "скидки",    "акции",   "сезона",   "вопросы",  "ответы",
-    "партнёры",  "вакансии",  "фотографии", "сада",   "огород",   "цветы",    "деревья",
-    "кустарники", "семена",   "удобрения", "полив",   "уход",     "зимой",    "весной",
-    "летом",     "осенью",    "советы",    "мастера", "Ёлки",     "«лучшие»", "—",
+    "Главная",    "страница", "О",          "нас",      "история", "компании", "Цены",
+    "условия",    "доставка", "оплата",     "контакты", "новости", "отзывы",   "каталог",
+    "товаров",    "услуги",   "скидки",     "акции",    "сезона",  "вопросы",  "ответы",
+    "партнёры",   "вакансии", "фотографии", "сада",     "огород",  "цветы",    "деревья",
+    "кустарники", "семена",   "удобрения",  "полив",    "уход",    "зимой",    "весной",
+    "летом",      "осенью",   "советы",     "мастера",  "Ёлки",    "«лучшие»", "—",
 };
 
 std::string Phrase(std::mt19937& rng, int minWords, int maxWords) {
@@ -181,7 +179,8 @@ Stats Cold(const QString& program, const QStringList& args, int runs) {
         p.waitForFinished(600000);
         const std::vector<double> v = Numbers(p.readAllStandardOutput());
         if (p.exitCode() != 0 || v.empty()) {
-            std::printf("%s failed: %s\n", qPrintable(program), p.readAllStandardError().constData());
+            std::printf("%s failed: %s\n", qPrintable(program),
+                        p.readAllStandardError().constData());
             return {};
         }
         t.push_back(v.front());
@@ -190,7 +189,8 @@ Stats Cold(const QString& program, const QStringList& args, int runs) {
 }
 
 void Row(const char* what, const Stats& cold, const Stats& warm) {
-    std::printf("%-28s %8.2f %8.2f %8.2f %8.2f\n", what, cold.median, cold.best, warm.median, warm.best);
+    std::printf("%-28s %8.2f %8.2f %8.2f %8.2f\n", what, cold.median, cold.best, warm.median,
+                warm.best);
 }
 
 // Child mode: one timed operation in a fresh process.
@@ -247,9 +247,12 @@ int main(int argc, char** argv) {
     // Cold: each run a fresh process (the program loads once per run; a
     // page of the site evaluates the file once).
     const QString self = app.applicationFilePath();
-    const Stats coldRead = Cold(self, {QStringLiteral("--child"), QStringLiteral("read"), site}, runs);
-    const Stats coldWrite = Cold(self, {QStringLiteral("--child"), QStringLiteral("write"), site}, runs);
-    const Stats coldSave = Cold(self, {QStringLiteral("--child"), QStringLiteral("save"), site}, runs);
+    const Stats coldRead =
+        Cold(self, {QStringLiteral("--child"), QStringLiteral("read"), site}, runs);
+    const Stats coldWrite =
+        Cold(self, {QStringLiteral("--child"), QStringLiteral("write"), site}, runs);
+    const Stats coldSave =
+        Cold(self, {QStringLiteral("--child"), QStringLiteral("save"), site}, runs);
 
     // Warm: repeated in this process.
     std::size_t loaded = 0;
@@ -291,13 +294,15 @@ int main(int argc, char** argv) {
         return Ms(t0, t1);
     });
 
-    std::printf("\n%-28s %8s %8s %8s %8s   (ms)\n", "", "cold med", "cold best", "warm med", "warm best");
+    std::printf("\n%-28s %8s %8s %8s %8s   (ms)\n", "", "cold med", "cold best", "warm med",
+                "warm best");
     Row("read   LoadContents", coldRead, read);
     Row("write  WriteContents (bytes)", coldWrite, format);
     Row("write  SaveContents (files)", coldSave, save);
-    std::printf("  warm cpu: read %.2f ms (%ld page faults), bytes %.2f ms, files %.2f ms (the rest "
-                "of files is fsync)\n",
-                readCost.cpuMs, readCost.faults, formatCost.cpuMs, saveCost.cpuMs);
+    std::printf(
+        "  warm cpu: read %.2f ms (%ld page faults), bytes %.2f ms, files %.2f ms (the rest "
+        "of files is fsync)\n",
+        readCost.cpuMs, readCost.faults, formatCost.cpuMs, saveCost.cpuMs);
 
     const QString nodeExe = QStandardPaths::findExecutable(QStringLiteral("node"));
     if (nodeExe.isEmpty()) {
@@ -305,9 +310,11 @@ int main(int argc, char** argv) {
         return read.median < 100 && save.median < 100 ? 0 : 1;
     }
     const QString index = site + QStringLiteral("index");
-    const Stats nodeCold = Cold(nodeExe, {QStringLiteral("-e"), QString::fromUtf8(kNodeCold), index}, runs);
+    const Stats nodeCold =
+        Cold(nodeExe, {QStringLiteral("-e"), QString::fromUtf8(kNodeCold), index}, runs);
     QProcess warmNode;
-    warmNode.start(nodeExe, {QStringLiteral("-e"), QString::fromUtf8(kNodeWarm), index, QString::number(runs)});
+    warmNode.start(nodeExe, {QStringLiteral("-e"), QString::fromUtf8(kNodeWarm), index,
+                             QString::number(runs)});
     warmNode.waitForFinished(600000);
     std::vector<double> warmTimes = Numbers(warmNode.readAllStandardOutput());
     const int items = warmTimes.empty() ? 0 : int(warmTimes.back());
@@ -317,11 +324,16 @@ int main(int argc, char** argv) {
     Row("node   evaluating index", nodeCold, nodeWarm);
     std::printf("  (node counted %d items)\n", items);
 
-    auto ratio = [](const Stats& n, const Stats& q) { return q.median > 0 ? n.median / q.median : 0; };
+    auto ratio = [](const Stats& n, const Stats& q) {
+        return q.median > 0 ? n.median / q.median : 0;
+    };
     std::printf("\nnode / ours, medians      cold    warm\n");
-    std::printf("  read                 %6.1fx %6.1fx\n", ratio(nodeCold, coldRead), ratio(nodeWarm, read));
-    std::printf("  write (bytes)        %6.1fx %6.1fx\n", ratio(nodeCold, coldWrite), ratio(nodeWarm, format));
-    std::printf("  write (files)        %6.1fx %6.1fx\n", ratio(nodeCold, coldSave), ratio(nodeWarm, save));
+    std::printf("  read                 %6.1fx %6.1fx\n", ratio(nodeCold, coldRead),
+                ratio(nodeWarm, read));
+    std::printf("  write (bytes)        %6.1fx %6.1fx\n", ratio(nodeCold, coldWrite),
+                ratio(nodeWarm, format));
+    std::printf("  write (files)        %6.1fx %6.1fx\n", ratio(nodeCold, coldSave),
+                ratio(nodeWarm, save));
     // The targets, on the program's case: one load per run (cold), saves in
     // a running program (warm), against one evaluation per page (node cold).
     // Times by the best run (the least disturbed on a shared machine),

@@ -6,7 +6,6 @@
 
 #include <QRegularExpression>
 #include <QTest>
-
 #include <map>
 
 using namespace quillery;
@@ -101,7 +100,8 @@ private:
             if (parent && !Exists(parent))
                 continue;
             Check(int(list.size()) == m_tree.ChildCount(parent), "mirror size");
-            for (std::size_t i = 0; i < list.size() && i < std::size_t(m_tree.ChildCount(parent)); ++i) {
+            for (std::size_t i = 0; i < list.size() && i < std::size_t(m_tree.ChildCount(parent));
+                 ++i) {
                 Check(list[i] == m_tree.ChildAt(parent, int(i)), "mirror node");
                 Check(list[i]->Index() == int(i), "cached row");
                 Check(list[i]->Parent() == parent, "parent");
@@ -141,15 +141,27 @@ private slots:
         QTest::addColumn<QString>("shape");
         QTest::addColumn<QString>("selected");
         QTest::addColumn<QString>("expected");
-        QTest::addRow("empty tree, nothing selected") << "" << "" << "N";
-        QTest::addRow("nothing selected: last root") << "A(B),C" << "" << "A(B),C,N";
-        QTest::addRow("collapsed node with children: sibling at the end")
-            << "A(B),C" << "A" << "A(B),C,N";
-        QTest::addRow("expanded node: its last child") << "A+(B),C" << "A" << "A+(B,N),C";
-        QTest::addRow("child: last child of its parent") << "A+(B,C),D" << "B" << "A+(B,C,N),D";
-        QTest::addRow("expanded leaf: its first child") << "A+,B" << "A" << "A+(N),B";
-        QTest::addRow("deep collapsed: end of its level")
-            << "A+(B+(C(D)),E)" << "C" << "A+(B+(C(D),N),E)";
+        QTest::addRow("empty tree, nothing selected") << ""
+                                                      << ""
+                                                      << "N";
+        QTest::addRow("nothing selected: last root") << "A(B),C"
+                                                     << ""
+                                                     << "A(B),C,N";
+        QTest::addRow("collapsed node with children: sibling at the end") << "A(B),C"
+                                                                          << "A"
+                                                                          << "A(B),C,N";
+        QTest::addRow("expanded node: its last child") << "A+(B),C"
+                                                       << "A"
+                                                       << "A+(B,N),C";
+        QTest::addRow("child: last child of its parent") << "A+(B,C),D"
+                                                         << "B"
+                                                         << "A+(B,C,N),D";
+        QTest::addRow("expanded leaf: its first child") << "A+,B"
+                                                        << "A"
+                                                        << "A+(N),B";
+        QTest::addRow("deep collapsed: end of its level") << "A+(B+(C(D)),E)"
+                                                          << "C"
+                                                          << "A+(B+(C(D),N),E)";
     }
     void newItemPlacement() {
         QFETCH(QString, shape);
@@ -201,30 +213,52 @@ private slots:
         QTest::addColumn<QString>("move");
         QTest::addColumn<bool>("done");
         QTest::addColumn<QString>("expected");
-        QTest::addRow("up") << "A,B,C" << "C" << "Up" << true << "A,C,B";
-        QTest::addRow("up keeps children") << "A,B(X,Y)" << "B" << "Up" << true << "B(X,Y),A";
-        QTest::addRow("up first: disabled") << "A,B" << "A" << "Up" << false << "A,B";
-        QTest::addRow("down: before the sibling after next") << "A,B,C" << "A" << "Down" << true
-                                                             << "B,A,C";
-        QTest::addRow("down second-to-last child: last child")
-            << "P+(A,B,C)" << "B" << "Down" << true << "P+(A,C,B)";
-        QTest::addRow("down second-to-last root: last root") << "A,B,C" << "B" << "Down" << true
-                                                             << "A,C,B";
-        QTest::addRow("down last: disabled") << "P(A,B)" << "B" << "Down" << false << "P(A,B)";
-        QTest::addRow("right: prev sibling becomes expanded parent")
-            << "A,B" << "B" << "Right" << true << "A+(B)";
-        QTest::addRow("right: last child of prev sibling")
-            << "A(X),B(Y),C" << "B" << "Right" << true << "A+(X,B(Y)),C";
-        QTest::addRow("right first: disabled") << "A,B" << "A" << "Right" << false << "A,B";
-        QTest::addRow("left: before the parent's next sibling")
-            << "A+(B,C),D" << "B" << "Left" << true << "A+(C),B,D";
-        QTest::addRow("left child of last root: last root")
-            << "A,P+(B)" << "B" << "Left" << true << "A,P+,B";
+        QTest::addRow("up") << "A,B,C"
+                            << "C"
+                            << "Up" << true << "A,C,B";
+        QTest::addRow("up keeps children") << "A,B(X,Y)"
+                                           << "B"
+                                           << "Up" << true << "B(X,Y),A";
+        QTest::addRow("up first: disabled") << "A,B"
+                                            << "A"
+                                            << "Up" << false << "A,B";
+        QTest::addRow("down: before the sibling after next") << "A,B,C"
+                                                             << "A"
+                                                             << "Down" << true << "B,A,C";
+        QTest::addRow("down second-to-last child: last child") << "P+(A,B,C)"
+                                                               << "B"
+                                                               << "Down" << true << "P+(A,C,B)";
+        QTest::addRow("down second-to-last root: last root") << "A,B,C"
+                                                             << "B"
+                                                             << "Down" << true << "A,C,B";
+        QTest::addRow("down last: disabled") << "P(A,B)"
+                                             << "B"
+                                             << "Down" << false << "P(A,B)";
+        QTest::addRow("right: prev sibling becomes expanded parent") << "A,B"
+                                                                     << "B"
+                                                                     << "Right" << true << "A+(B)";
+        QTest::addRow("right: last child of prev sibling") << "A(X),B(Y),C"
+                                                           << "B"
+                                                           << "Right" << true << "A+(X,B(Y)),C";
+        QTest::addRow("right first: disabled") << "A,B"
+                                               << "A"
+                                               << "Right" << false << "A,B";
+        QTest::addRow("left: before the parent's next sibling") << "A+(B,C),D"
+                                                                << "B"
+                                                                << "Left" << true << "A+(C),B,D";
+        QTest::addRow("left child of last root: last root") << "A,P+(B)"
+                                                            << "B"
+                                                            << "Left" << true << "A,P+,B";
         QTest::addRow("left: into grandparent, which gets expanded")
-            << "G(P+(B,C),Q)" << "B" << "Left" << true << "G+(P+(C),B,Q)";
-        QTest::addRow("left last child of last child")
-            << "G+(Q,P+(B))" << "B" << "Left" << true << "G+(Q,P+,B)";
-        QTest::addRow("left root: disabled") << "A,B" << "A" << "Left" << false << "A,B";
+            << "G(P+(B,C),Q)"
+            << "B"
+            << "Left" << true << "G+(P+(C),B,Q)";
+        QTest::addRow("left last child of last child") << "G+(Q,P+(B))"
+                                                       << "B"
+                                                       << "Left" << true << "G+(Q,P+,B)";
+        QTest::addRow("left root: disabled") << "A,B"
+                                             << "A"
+                                             << "Left" << false << "A,B";
     }
     void moves() {
         QFETCH(QString, shape);
@@ -282,14 +316,30 @@ private slots:
         QTest::addColumn<QString>("shape");
         QTest::addColumn<QString>("node");
         QTest::addColumn<QString>("flags"); // X delete, U up, D down, L left, R right
-        QTest::addRow("single root without children") << "A" << "A" << "-----";
-        QTest::addRow("single root with children: root") << "A(B,C)" << "A" << "-----";
-        QTest::addRow("single root with children: first leaf") << "A(B,C)" << "B" << "X-DL-";
-        QTest::addRow("single root with children: last leaf") << "A(B,C)" << "C" << "XU-LR";
-        QTest::addRow("first root with next sibling") << "A,B" << "A" << "X-D--";
-        QTest::addRow("last root") << "A,B" << "B" << "XU--R";
-        QTest::addRow("node with children") << "A,B(C)" << "B" << "-U--R";
-        QTest::addRow("middle child") << "P(A,B,C)" << "B" << "XUDLR";
+        QTest::addRow("single root without children") << "A"
+                                                      << "A"
+                                                      << "-----";
+        QTest::addRow("single root with children: root") << "A(B,C)"
+                                                         << "A"
+                                                         << "-----";
+        QTest::addRow("single root with children: first leaf") << "A(B,C)"
+                                                               << "B"
+                                                               << "X-DL-";
+        QTest::addRow("single root with children: last leaf") << "A(B,C)"
+                                                              << "C"
+                                                              << "XU-LR";
+        QTest::addRow("first root with next sibling") << "A,B"
+                                                      << "A"
+                                                      << "X-D--";
+        QTest::addRow("last root") << "A,B"
+                                   << "B"
+                                   << "XU--R";
+        QTest::addRow("node with children") << "A,B(C)"
+                                            << "B"
+                                            << "-U--R";
+        QTest::addRow("middle child") << "P(A,B,C)"
+                                      << "B"
+                                      << "XUDLR";
     }
     void enabling() {
         QFETCH(QString, shape);
@@ -399,11 +449,21 @@ private slots:
             TTreeNode* n = nodes.empty() ? nullptr : nodes[next(quint32(nodes.size()))];
             switch (next(7)) {
             case 0:
-            case 1: nodes.push_back(tree.NewItem(n)); break;
-            case 2: tree.MoveUp(n); break;
-            case 3: tree.MoveDown(n); break;
-            case 4: tree.MoveLeft(n); break;
-            case 5: tree.MoveRight(n); break;
+            case 1:
+                nodes.push_back(tree.NewItem(n));
+                break;
+            case 2:
+                tree.MoveUp(n);
+                break;
+            case 3:
+                tree.MoveDown(n);
+                break;
+            case 4:
+                tree.MoveLeft(n);
+                break;
+            case 5:
+                tree.MoveRight(n);
+                break;
             case 6:
                 if (n && tree.RemoveLeaf(n))
                     nodes.erase(std::find(nodes.begin(), nodes.end(), n));

@@ -11,14 +11,15 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <sys/stat.h>
 
 using namespace quillery;
 
 namespace {
 
-QString L(const char* s) { return QString::fromLatin1(s); }
+QString L(const char* s) {
+    return QString::fromLatin1(s);
+}
 
 mode_t ModeOf(const QString& path) {
     struct stat st;
@@ -52,7 +53,8 @@ class TestSettingsStore : public QObject {
     QTemporaryDir m_config;
     // Site folders below a path without capitals, so lower-cased entries
     // name them exactly.
-    QString m_sites = QDir::tempPath() + QStringLiteral("/quillery-settings-%1").arg(qApp->applicationPid());
+    QString m_sites =
+        QDir::tempPath() + QStringLiteral("/quillery-settings-%1").arg(qApp->applicationPid());
     QStringList m_folders; // f00 .. f13, existing, lower-case, with '/'
 
     QString Folder(const QString& name) {
@@ -66,7 +68,8 @@ private slots:
         QVERIFY(QDir().mkpath(m_sites));
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_config.path());
         QVERIFY(TIniView::ProgramKey().FilePath().startsWith(m_config.path()));
-        QCOMPARE(TIniView::ProgramKey().FilePath(), m_config.path() + QStringLiteral("/Brakvel/Quillery.ini"));
+        QCOMPARE(TIniView::ProgramKey().FilePath(),
+                 m_config.path() + QStringLiteral("/Brakvel/Quillery.ini"));
         for (int i = 0; i < 14; ++i)
             m_folders << Folder(QStringLiteral("f%1").arg(i, 2, 10, QLatin1Char('0')));
         QCOMPARE(AsciiLowerPath(m_sites), m_sites);
@@ -79,12 +82,18 @@ private slots:
     void siteKeyPath_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("key");
-        QTest::addRow("folder") << "/home/anna/Sites/Garden/" << "/home/anna/Sites/Garden";
-        QTest::addRow("root names the top") << "/" << "/";
-        QTest::addRow("drive removed") << "D:/Sites/Garden/" << "/Sites/Garden";
-        QTest::addRow("other drive, same key") << "E:/Sites/Garden/" << "/Sites/Garden";
-        QTest::addRow("windows form") << "D:\\Sites\\Garden\\" << "\\Sites\\Garden";
-        QTest::addRow("root of a drive") << "C:/" << "/";
+        QTest::addRow("folder") << "/home/anna/Sites/Garden/"
+                                << "/home/anna/Sites/Garden";
+        QTest::addRow("root names the top") << "/"
+                                            << "/";
+        QTest::addRow("drive removed") << "D:/Sites/Garden/"
+                                       << "/Sites/Garden";
+        QTest::addRow("other drive, same key") << "E:/Sites/Garden/"
+                                               << "/Sites/Garden";
+        QTest::addRow("windows form") << "D:\\Sites\\Garden\\"
+                                      << "\\Sites\\Garden";
+        QTest::addRow("root of a drive") << "C:/"
+                                         << "/";
     }
     void siteKeyPath() {
         QFETCH(QString, folder);
@@ -120,7 +129,8 @@ private slots:
             TIniView view(key);
             view.WriteText(L("FTP"), L("Host"), L("ftp.example.org"));
             view.WriteString(L("FTP"), L("Dir"), ToCp1251(QStringLiteral("/сайт, новый")));
-            view.WriteText(L("Status"), L("Sync"), QStringLiteral("Синхронизация проведена 01.02.2009 10:00:00"));
+            view.WriteText(L("Status"), L("Sync"),
+                           QStringLiteral("Синхронизация проведена 01.02.2009 10:00:00"));
         }
         TIniView view(key);
         QCOMPARE(view.ReadText(L("FTP"), L("Host")), L("ftp.example.org"));
@@ -132,7 +142,8 @@ private slots:
 
     void sitesOnTwoDrivesShareTheirKey() {
         TIniView(SiteKeyPath(L("D:/Sites/Garden/"))).WriteText(L("FTP"), L("Username"), L("anna"));
-        QCOMPARE(TIniView(SiteKeyPath(L("E:/Sites/Garden/"))).ReadText(L("FTP"), L("Username")), L("anna"));
+        QCOMPARE(TIniView(SiteKeyPath(L("E:/Sites/Garden/"))).ReadText(L("FTP"), L("Username")),
+                 L("anna"));
     }
 
     void nothingCachedBetweenUses() {
@@ -181,35 +192,36 @@ private slots:
     }
 
     void writing_data() {
-        QTest::addColumn<QStringList>("before");   // stored entries
-        QTest::addColumn<int>("chosen");           // index into m_folders
-        QTest::addColumn<QStringList>("after");    // as indexes/markers, see below
+        QTest::addColumn<QStringList>("before"); // stored entries
+        QTest::addColumn<int>("chosen");         // index into m_folders
+        QTest::addColumn<QStringList>("after");  // as indexes/markers, see below
         // "fN" stands for m_folders[N]; "-" for absent; other texts literally.
-        const QStringList full = {L("f00"), L("f01"), L("f02"), L("f03"), L("f04"), L("f05"), L("f06"),
-                                  L("f07"), L("f08"), L("f09"), L("f10"), L("f11")};
+        const QStringList full = {L("f00"), L("f01"), L("f02"), L("f03"), L("f04"), L("f05"),
+                                  L("f06"), L("f07"), L("f08"), L("f09"), L("f10"), L("f11")};
         QTest::addRow("entry 3 of a full list moves to 0")
             << full << 3
-            << QStringList({L("f03"), L("f00"), L("f01"), L("f02"), L("f04"), L("f05"), L("f06"), L("f07"),
-                            L("f08"), L("f09"), L("f10"), L("f11"), L("-")});
+            << QStringList({L("f03"), L("f00"), L("f01"), L("f02"), L("f04"), L("f05"), L("f06"),
+                            L("f07"), L("f08"), L("f09"), L("f10"), L("f11"), L("-")});
         QTest::addRow("new folder with twelve listed: old 11 gone")
             << full << 12
-            << QStringList({L("f12"), L("f00"), L("f01"), L("f02"), L("f03"), L("f04"), L("f05"), L("f06"),
-                            L("f07"), L("f08"), L("f09"), L("f10"), L("-")});
+            << QStringList({L("f12"), L("f00"), L("f01"), L("f02"), L("f03"), L("f04"), L("f05"),
+                            L("f06"), L("f07"), L("f08"), L("f09"), L("f10"), L("-")});
         QTest::addRow("two listed, second chosen: stale entry 2 kept")
             << QStringList({L("f00"), L("f01"), L("/stale/")}) << 1
-            << QStringList({L("f01"), L("f00"), L("/stale/"), L("-"), L("-"), L("-"), L("-"), L("-"), L("-"),
-                            L("-"), L("-"), L("-"), L("-")});
+            << QStringList({L("f01"), L("f00"), L("/stale/"), L("-"), L("-"), L("-"), L("-"),
+                            L("-"), L("-"), L("-"), L("-"), L("-"), L("-")});
         QTest::addRow("vanished folders dropped, the rest close up")
             << QStringList({L("f00"), L("/gone/"), L("f01"), L("/gone2/"), L("f02")}) << 5
-            << QStringList({L("f05"), L("f00"), L("f01"), L("f02"), L("f02"), L("-"), L("-"), L("-"),
+            << QStringList({L("f05"), L("f00"), L("f01"), L("f02"), L("f02"), L("-"), L("-"),
+                            L("-"), L("-"), L("-"), L("-"), L("-"), L("-")});
+        QTest::addRow("empty list")
+            << QStringList() << 4
+            << QStringList({L("f04"), L("-"), L("-"), L("-"), L("-"), L("-"), L("-"), L("-"),
                             L("-"), L("-"), L("-"), L("-"), L("-")});
-        QTest::addRow("empty list") << QStringList() << 4
-                                    << QStringList({L("f04"), L("-"), L("-"), L("-"), L("-"), L("-"), L("-"),
-                                                    L("-"), L("-"), L("-"), L("-"), L("-"), L("-")});
-        QTest::addRow("first chosen again") << QStringList({L("f00"), L("f01")}) << 0
-                                            << QStringList({L("f00"), L("f01"), L("-"), L("-"), L("-"), L("-"),
-                                                            L("-"), L("-"), L("-"), L("-"), L("-"), L("-"),
-                                                            L("-")});
+        QTest::addRow("first chosen again")
+            << QStringList({L("f00"), L("f01")}) << 0
+            << QStringList({L("f00"), L("f01"), L("-"), L("-"), L("-"), L("-"), L("-"), L("-"),
+                            L("-"), L("-"), L("-"), L("-"), L("-")});
     }
     void writing() {
         QFETCH(QStringList, before);

@@ -12,7 +12,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -22,7 +21,9 @@ using namespace quillery;
 
 namespace {
 
-QString SitePath(const QTemporaryDir& dir) { return dir.path() + u'/'; }
+QString SitePath(const QTemporaryDir& dir) {
+    return dir.path() + u'/';
+}
 
 // A file as another program writes it: no state of ours.
 void Put(const QString& path, const QByteArray& data = "x") {
@@ -56,8 +57,8 @@ std::uint32_t WordIn(const std::vector<TSiteFile>& files, const QString& name) {
     return 0xFFFFFFFF;
 }
 
-const QRegularExpression kGuidName(
-    QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}"));
+const QRegularExpression
+    kGuidName(QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}"));
 
 // Counts refusal notices.
 int g_notices = 0;
@@ -124,11 +125,16 @@ private slots:
     void extensions_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("ext");
-        QTest::addRow("simple") << "a.JPG" << ".JPG";
-        QTest::addRow("two dots") << "a.tar.gz" << ".gz";
-        QTest::addRow("none") << "README" << "";
-        QTest::addRow("trailing dot") << "a." << ".";
-        QTest::addRow("dot-file") << ".htaccess" << ".htaccess";
+        QTest::addRow("simple") << "a.JPG"
+                                << ".JPG";
+        QTest::addRow("two dots") << "a.tar.gz"
+                                  << ".gz";
+        QTest::addRow("none") << "README"
+                              << "";
+        QTest::addRow("trailing dot") << "a."
+                                      << ".";
+        QTest::addRow("dot-file") << ".htaccess"
+                                  << ".htaccess";
     }
     void extensions() {
         QFETCH(QString, name);
@@ -140,12 +146,15 @@ private slots:
         QTemporaryDir site, elsewhere;
         const QString s = SitePath(site);
         Put(s + QStringLiteral("Taken.jpg"));
-        auto outside = [&](const char* name) { return elsewhere.filePath(QString::fromUtf8(name)); };
+        auto outside = [&](const char* name) {
+            return elsewhere.filePath(QString::fromUtf8(name));
+        };
         // Outside, plain, free: its own name, lower-cased.
         QCOMPARE(ImportedFileName(outside("photo_1.JPG"), s), QStringLiteral("photo_1.jpg"));
         // Not plain: GUID stem + extension, lower-cased.
         const QString cyr = ImportedFileName(outside("Фото 1.JPG"), s);
-        QVERIFY2(kGuidName.match(cyr).hasMatch() && cyr.endsWith(QStringLiteral(".jpg")) && cyr.size() == 40,
+        QVERIFY2(kGuidName.match(cyr).hasMatch() && cyr.endsWith(QStringLiteral(".jpg")) &&
+                     cyr.size() == 40,
                  qPrintable(cyr));
         // Taken, whatever the ASCII case.
         const QString taken = ImportedFileName(outside("TAKEN.JPG"), s);
@@ -187,15 +196,17 @@ private slots:
         const QString s = SitePath(site);
         const QString name = QStringLiteral("0a1b2c3d-0000-4000-8000-00aa00bb00cc.htm");
         CreateDocumentSkeleton(s, name);
-        QCOMPARE(ReadAll(s + name),
-                 QByteArray("<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; "
-                            "charset=windows-1251\">\r\n</HEAD>\r\n<BODY>\r\n</BODY>\r\n</HTML>\r\n"));
+        QCOMPARE(
+            ReadAll(s + name),
+            QByteArray("<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; "
+                       "charset=windows-1251\">\r\n</HEAD>\r\n<BODY>\r\n</BODY>\r\n</HTML>\r\n"));
         QCOMPARE(DocumentSkeleton().count("\r\n"), 7);
         QCOMPARE(FileAttributes(s + name), std::uint32_t(kAttrNormal));
         // An empty FileName would name the folder itself.
         QVERIFY_THROWS_EXCEPTION(Error, CreateDocumentSkeleton(s, u""));
         QVERIFY_THROWS_EXCEPTION(Error, CreateDocumentSkeleton(s, u"../outside.htm"));
-        QVERIFY_THROWS_EXCEPTION(Error, CreateDocumentSkeleton(s + QStringLiteral("missing/"), name));
+        QVERIFY_THROWS_EXCEPTION(Error,
+                                 CreateDocumentSkeleton(s + QStringLiteral("missing/"), name));
     }
 
     void siteWritesLeaveFilesChanged() {
@@ -221,7 +232,8 @@ private slots:
         QTemporaryDir site;
         const QString f = SitePath(site) + QStringLiteral("page.htm");
         Put(f);
-        QCOMPARE(FileAttributes(f), std::uint32_t(kAttrArchive)); // another program's file: published
+        QCOMPARE(FileAttributes(f),
+                 std::uint32_t(kAttrArchive)); // another program's file: published
         QVERIFY(IsPublishedWord(FileAttributes(f)));
         QVERIFY(SetChanged(f));
         QCOMPARE(FileAttributes(f), std::uint32_t(kAttrNormal));
@@ -232,7 +244,8 @@ private slots:
         QVERIFY(SetPublished(f));
         QCOMPARE(FileAttributes(f), std::uint32_t(kAttrArchive));
         char buf[16] = {};
-        QVERIFY(::getxattr(QFile::encodeName(f).constData(), "user.quillery.attrib", buf, sizeof buf) > 0);
+        QVERIFY(::getxattr(QFile::encodeName(f).constData(), "user.quillery.attrib", buf,
+                           sizeof buf) > 0);
         QCOMPARE(QByteArray(buf), QByteArray("0x20"));
         // Read-only is the owner's missing write permission: published + read-only is changed.
         QCOMPARE(::chmod(QFile::encodeName(f).constData(), 0444), 0);
@@ -280,16 +293,18 @@ private slots:
         QVERIFY(QFile::link(s + QStringLiteral("index"), s + QStringLiteral("link")));
 
         const auto publish = ListSiteFiles(s, TListMode::Publish);
-        QCOMPARE(Names(publish), QStringList({QStringLiteral(".htaccess"), QStringLiteral("changed.htm"),
-                                              QStringLiteral("index"), QStringLiteral("link"),
-                                              QStringLiteral("ro.htm")}));
+        QCOMPARE(Names(publish),
+                 QStringList({QStringLiteral(".htaccess"), QStringLiteral("changed.htm"),
+                              QStringLiteral("index"), QStringLiteral("link"),
+                              QStringLiteral("ro.htm")}));
         QCOMPARE(WordIn(publish, QStringLiteral(".htaccess")), std::uint32_t(0x20));
         QCOMPARE(WordIn(publish, QStringLiteral("changed.htm")), std::uint32_t(0x80));
         QCOMPARE(WordIn(publish, QStringLiteral("ro.htm")), std::uint32_t(0x21));
         const auto all = ListSiteFiles(s, TListMode::WithHidden);
-        QCOMPARE(Names(all), QStringList({QStringLiteral(".htaccess"), QStringLiteral("changed.htm"),
-                                          QStringLiteral("gone.jpg"), QStringLiteral("index"),
-                                          QStringLiteral("link"), QStringLiteral("ro.htm")}));
+        QCOMPARE(Names(all),
+                 QStringList({QStringLiteral(".htaccess"), QStringLiteral("changed.htm"),
+                              QStringLiteral("gone.jpg"), QStringLiteral("index"),
+                              QStringLiteral("link"), QStringLiteral("ro.htm")}));
         QCOMPARE(WordIn(all, QStringLiteral("gone.jpg")), std::uint32_t(0x02));
         QVERIFY(ListSiteFiles(s + QStringLiteral("missing/"), TListMode::Publish).empty());
     }
@@ -297,8 +312,8 @@ private slots:
     void purge() {
         QTemporaryDir site;
         const QString s = SitePath(site);
-        const char* names[] = {"discarded.htm", "by-hand.jpg", "hidden-ro.jpg", "hidden-sys.jpg",
-                               "changed.htm", "published.htm"};
+        const char* names[] = {"discarded.htm",  "by-hand.jpg", "hidden-ro.jpg",
+                               "hidden-sys.jpg", "changed.htm", "published.htm"};
         for (const char* n : names)
             Put(s + QString::fromLatin1(n));
         SetDiscarded(s + QStringLiteral("discarded.htm"));

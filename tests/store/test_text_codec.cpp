@@ -14,8 +14,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addRow("ascii") << QStringLiteral("index.htm") << QByteArray("index.htm");
         QTest::addRow("cyrillic") << QStringLiteral("О нас") << QByteArray("\xCE \xED\xE0\xF1");
-        QTest::addRow("yo and quotes") << QStringLiteral("Ёж «х»")
-                                       << QByteArray("\xA8\xE6 \xAB\xF5\xBB");
+        QTest::addRow("yo and quotes")
+            << QStringLiteral("Ёж «х»") << QByteArray("\xA8\xE6 \xAB\xF5\xBB");
         QTest::addRow("empty") << QString() << QByteArray();
     }
     void roundTrip() {

@@ -8,7 +8,6 @@
 #include "store/contents_tree.h"
 
 #include <QString>
-
 #include <stdexcept>
 #include <string>
 
