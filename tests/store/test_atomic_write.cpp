@@ -1,3 +1,4 @@
+#include "file_size_limit.h"
 #include "store/atomic_write.h"
 #include "store/error.h"
 
@@ -5,12 +6,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace quillery;
+using namespace quillery::test;
 
 namespace {
 
@@ -20,23 +19,6 @@ QByteArray ReadAll(const QString& path) {
         return {};
     return f.readAll();
 }
-
-// Caps the size of any file this process writes, so that a write really
-// fails half-way (EFBIG) the way a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
 
 } // namespace
 

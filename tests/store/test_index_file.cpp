@@ -2,6 +2,7 @@
 // codec, and the mended faults (atomic writes, bad '&' keeping later nodes,
 // the codec never reading past its input).
 
+#include "file_size_limit.h"
 #include "store/error.h"
 #include "store/index_file.h"
 #include "store/site_folder.h"
@@ -12,9 +13,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace quillery;
@@ -41,18 +39,21 @@ QByteArray Fixture(const char* name) {
     return ReadAll(QStringLiteral(QUILLERY_TEST_DATA "/store/") + QString::fromLatin1(name));
 }
 
-std::string W(const char* utf8) { return ToCp1251(QString::fromUtf8(utf8)); }
+std::string W(const char* utf8) {
+    return ToCp1251(QString::fromUtf8(utf8));
+}
 
-QString SitePath(const QTemporaryDir& dir) { return dir.path() + u'/'; }
+QString SitePath(const QTemporaryDir& dir) {
+    return dir.path() + u'/';
+}
 
 void BuildWorkedExample(TContentsTree& tree) {
     const QDateTime feb1(QDate(2009, 2, 1), QTime(10, 30));
     const QDateTime feb3(QDate(2009, 2, 3), QTime(23, 59));
-    TTreeNode* about = tree.AddChild(nullptr, W("О нас"),
-                                     {"0a1b2c3d-0000-4000-8000-00aa00bb00cc.htm", "logo.jpg",
-                                      W("Кто мы"), feb1});
-    tree.AddChild(about, W("История"),
-                  {"0a1b2c3d-0000-4000-8000-00aa00bb00cd.htm", "", "", feb1});
+    TTreeNode* about =
+        tree.AddChild(nullptr, W("О нас"),
+                      {"0a1b2c3d-0000-4000-8000-00aa00bb00cc.htm", "logo.jpg", W("Кто мы"), feb1});
+    tree.AddChild(about, W("История"), {"0a1b2c3d-0000-4000-8000-00aa00bb00cd.htm", "", "", feb1});
     tree.AddChild(nullptr, W("Цены & условия"),
                   {"0a1b2c3d-0000-4000-8000-00aa00bb00ce.htm", "", W("Скидки <10%>"), feb3});
 }
@@ -69,24 +70,9 @@ QByteArray IndexOf(const TContentsTree& tree, const QString& format = kFormat) {
     return QByteArray::fromStdString(WriteContents(tree, format).Index);
 }
 
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
-
 QStringList AllEntries(const QString& path) {
-    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                QDir::Name);
+    return QDir(path).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace
@@ -105,7 +91,8 @@ private slots:
         QCOMPARE(ReadAll(dir.filePath(QStringLiteral("index"))), Fixture("worked_example.index"));
         QCOMPARE(ReadAll(dir.filePath(QStringLiteral("index.txt"))),
                  Fixture("worked_example.index.txt"));
-        QCOMPARE(AllEntries(dir.path()), QStringList({QStringLiteral("index"), QStringLiteral("index.txt")}));
+        QCOMPARE(AllEntries(dir.path()),
+                 QStringList({QStringLiteral("index"), QStringLiteral("index.txt")}));
     }
 
     void workedExampleReadsBack() {
@@ -147,8 +134,9 @@ private slots:
 
     void lowerCasesOnlyAsciiOfNamesInIndexOnly() {
         TContentsTree tree;
-        tree.AddChild(nullptr, "Title",
-                      {"Page.HTM", W("ФОТО.JPG"), "Note KEEPS Case", QDateTime(QDate(2009, 2, 1), QTime())});
+        tree.AddChild(
+            nullptr, "Title",
+            {"Page.HTM", W("ФОТО.JPG"), "Note KEEPS Case", QDateTime(QDate(2009, 2, 1), QTime())});
         const TContentsBytes b = WriteContents(tree, kFormat);
         QCOMPARE(QByteArray::fromStdString(b.Index),
                  QByteArray("index=new Array(new Array(\"Title\",\"page.htm\",\"01.02.2009\","
@@ -223,33 +211,43 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("shape");
         QTest::addRow("blanks between tokens")
-            << QByteArray("index = new  Array ( new\tArray( \"A\" , \"a.htm\" ,\"01.02.2009\", \"\" ,\"\" , "
-                          "new Array( new Array(\"B\",\"b.htm\",\"\",\"\",\"\", null ) ) ) , new Array(\"C\" "
+            << QByteArray("index = new  Array ( new\tArray( \"A\" , \"a.htm\" ,\"01.02.2009\", "
+                          "\"\" ,\"\" , "
+                          "new Array( new Array(\"B\",\"b.htm\",\"\",\"\",\"\", null ) ) ) , new "
+                          "Array(\"C\" "
                           ",\"\",\"\",\"\",\"\",null) ) ;")
             << "A(B),C";
         QTest::addRow("line breaks anywhere, even inside fields")
-            << QByteArray("index=new Ar\r\nray(new Array(\"A\r\nB\",\"a.h\ntm\",\"01.0\r2.2009\",\"\",\"\",nu\nll),\r\n"
-                          "new Array(\"C\",\"\",\"\",\"\",\"\",n\r\new Array(new Array(\"D\",null))));\r\n")
+            << QByteArray("index=new Ar\r\nray(new "
+                          "Array(\"A\r\nB\",\"a.h\ntm\",\"01.0\r2.2009\",\"\",\"\",nu\nll),\r\n"
+                          "new Array(\"C\",\"\",\"\",\"\",\"\",n\r\new Array(new "
+                          "Array(\"D\",null))));\r\n")
             << "AB,C(D)";
-        QTest::addRow("title only, then null") << QByteArray("index=new Array(new Array(\"A\",null));")
-                                               << "A";
+        QTest::addRow("title only, then null")
+            << QByteArray("index=new Array(new Array(\"A\",null));") << "A";
         QTest::addRow("two fields, then children")
-            << QByteArray("index=new Array(new Array(\"A\",\"a.htm\",new Array(new Array(\"B\",null))));")
+            << QByteArray(
+                   "index=new Array(new Array(\"A\",\"a.htm\",new Array(new Array(\"B\",null))));")
             << "A(B)";
         QTest::addRow("strings after the fifth ignored")
-            << QByteArray("index=new Array(new Array(\"A\",\"\",\"\",\"\",\"\",\"6\",\"7\",null),new Array(\"B\",null));")
+            << QByteArray(
+                   "index=new Array(new Array(\"A\",\"\",\"\",\"\",\"\",\"6\",\"7\",null),new "
+                   "Array(\"B\",null));")
             << "A,B";
-        QTest::addRow("item without any string") << QByteArray("index=new Array(new Array(null),new Array(\"B\",null));")
-                                                 << "N,B";
+        QTest::addRow("item without any string")
+            << QByteArray("index=new Array(new Array(null),new Array(\"B\",null));") << "N,B";
         QTest::addRow("item without string with children")
-            << QByteArray("index=new Array(new Array(new Array(new Array(\"C\",null))));") << "N(C)";
+            << QByteArray("index=new Array(new Array(new Array(new Array(\"C\",null))));")
+            << "N(C)";
         QTest::addRow("empty file") << QByteArray() << "";
         QTest::addRow("no parenthesis at all") << QByteArray("index=null;") << "";
         QTest::addRow("truncated: nodes read so far stay")
-            << QByteArray("index=new Array(new Array(\"A\",\"a\",\"\",\"\",\"\",new Array(new Array(\"B\",\"b")
+            << QByteArray("index=new Array(new Array(\"A\",\"a\",\"\",\"\",\"\",new Array(new "
+                          "Array(\"B\",\"b")
             << "A(B)";
         QTest::addRow("stray bytes skipped")
-            << QByteArray("index=new Array(x new Array(\"A\",null)y, ;new Array(\"B\",null)z);") << "A,B";
+            << QByteArray("index=new Array(x new Array(\"A\",null)y, ;new Array(\"B\",null)z);")
+            << "A,B";
     }
     void tolerantReading() {
         QFETCH(QByteArray, bytes);
@@ -285,18 +283,24 @@ private slots:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QDate>("expected"); // invalid: now
         QTest::addRow("own format") << QByteArray("01.02.2009") << kFormat << QDate(2009, 2, 1);
-        QTest::addRow("one-digit day accepted") << QByteArray("1.2.2009") << kFormat << QDate(2009, 2, 1);
-        QTest::addRow("other format fails") << QByteArray("01.02.2009") << QStringLiteral("M/d/yy") << QDate();
-        QTest::addRow("US short") << QByteArray("2/1/09") << QStringLiteral("M/d/yy") << QDate(2009, 2, 1);
+        QTest::addRow("one-digit day accepted")
+            << QByteArray("1.2.2009") << kFormat << QDate(2009, 2, 1);
+        QTest::addRow("other format fails")
+            << QByteArray("01.02.2009") << QStringLiteral("M/d/yy") << QDate();
+        QTest::addRow("US short") << QByteArray("2/1/09") << QStringLiteral("M/d/yy")
+                                  << QDate(2009, 2, 1);
         QTest::addRow("two-digit year window")
             << QByteArray("2/1/75") << QStringLiteral("M/d/yy") << QDate(1975, 2, 1);
-        QTest::addRow("ISO") << QByteArray("2009-02-03") << QStringLiteral("yyyy-MM-dd") << QDate(2009, 2, 3);
+        QTest::addRow("ISO") << QByteArray("2009-02-03") << QStringLiteral("yyyy-MM-dd")
+                             << QDate(2009, 2, 3);
         QTest::addRow("no such day") << QByteArray("31.02.2009") << kFormat << QDate();
         QTest::addRow("empty") << QByteArray("") << kFormat << QDate();
         QTest::addRow("garbage") << QByteArray("soon") << kFormat << QDate();
         QTest::addRow("trailing text") << QByteArray("01.02.2009x") << kFormat << QDate();
-        QTest::addRow("bad entity in date: no fault, now") << QByteArray("&x01.02.2009") << kFormat << QDate();
-        QTest::addRow("entity in date decoded") << QByteArray("01&#46;02.2009") << kFormat << QDate(2009, 2, 1);
+        QTest::addRow("bad entity in date: no fault, now")
+            << QByteArray("&x01.02.2009") << kFormat << QDate();
+        QTest::addRow("entity in date decoded")
+            << QByteArray("01&#46;02.2009") << kFormat << QDate(2009, 2, 1);
         QTest::addRow("month names (locale path)")
             << QByteArray("3 Feb 2009") << QStringLiteral("d MMM yyyy") << QDate(2009, 2, 3);
     }
@@ -308,8 +312,9 @@ private slots:
             !QLocale::system().name().startsWith(u"en"))
             QSKIP("month names of another language");
         TContentsTree tree;
-        const auto faults = Read("index=new Array(new Array(\"A\",\"a\",\"" + field + "\",\"\",\"\",null));",
-                                 tree, format);
+        const auto faults =
+            Read("index=new Array(new Array(\"A\",\"a\",\"" + field + "\",\"\",\"\",null));", tree,
+                 format);
         QVERIFY(faults.empty());
         const QDateTime date = tree.Root(0)->Rec().Date;
         if (expected.isValid())
@@ -321,14 +326,15 @@ private slots:
     // The fast date path must write what Qt writes for the same format.
     void dateFormattingMatchesQt_data() {
         QTest::addColumn<QString>("format");
-        for (const char* f : {"dd.MM.yyyy", "d.M.yyyy", "M/d/yy", "dd/MM/yy", "yyyy-MM-dd", "yyyy. MM. dd.",
-                              "d-M-yyyy"})
+        for (const char* f : {"dd.MM.yyyy", "d.M.yyyy", "M/d/yy", "dd/MM/yy", "yyyy-MM-dd",
+                              "yyyy. MM. dd.", "d-M-yyyy"})
             QTest::newRow(f) << QString::fromLatin1(f);
     }
     void dateFormattingMatchesQt() {
         QFETCH(QString, format);
         for (QDate d(1999, 12, 25); d < QDate(2010, 3, 1); d = d.addDays(37)) {
-            QCOMPARE(QString::fromStdString(FormatIndexDate(d, format)), QLocale::c().toString(d, format));
+            QCOMPARE(QString::fromStdString(FormatIndexDate(d, format)),
+                     QLocale::c().toString(d, format));
             QCOMPARE(ParseIndexDate(FormatIndexDate(d, format), format), d);
         }
         QCOMPARE(FormatIndexDate(QDate(), format), std::string());
@@ -339,7 +345,8 @@ private slots:
     void escape_data() {
         QTest::addColumn<QByteArray>("in");
         QTest::addColumn<QByteArray>("out");
-        QTest::addRow("plain") << QByteArray("abc, (x) new null") << QByteArray("abc, (x) new null");
+        QTest::addRow("plain") << QByteArray("abc, (x) new null")
+                               << QByteArray("abc, (x) new null");
         QTest::addRow("four entities") << QByteArray("\"&<>") << QByteArray("&quot;&amp;&lt;&gt;");
         QTest::addRow("stops at NUL") << QByteArray("ab\0cd", 5) << QByteArray("ab");
         QTest::addRow("line breaks and high bytes pass")
@@ -349,48 +356,64 @@ private slots:
     void escape() {
         QFETCH(QByteArray, in);
         QFETCH(QByteArray, out);
-        QCOMPARE(QByteArray::fromStdString(EscapeHtmlText(std::string_view(in.constData(), std::size_t(in.size())))),
+        QCOMPARE(QByteArray::fromStdString(
+                     EscapeHtmlText(std::string_view(in.constData(), std::size_t(in.size())))),
                  out);
     }
 
     void unescape_data() {
         QTest::addColumn<QByteArray>("in");
-        QTest::addColumn<QByteArray>("out");   // when it decodes
-        QTest::addColumn<QString>("error");    // when it fails
-        QTest::addRow("entities") << QByteArray("&amp;&lt;&gt;&quot;x") << QByteArray("&<>\"x") << QString();
-        QTest::addRow("numeric") << QByteArray("&#65;&#1025;&#256;&#0;") << QByteArray("A\x01\x00\x00", 4) << QString();
+        QTest::addColumn<QByteArray>("out"); // when it decodes
+        QTest::addColumn<QString>("error");  // when it fails
+        QTest::addRow("entities") << QByteArray("&amp;&lt;&gt;&quot;x") << QByteArray("&<>\"x")
+                                  << QString();
+        QTest::addRow("numeric") << QByteArray("&#65;&#1025;&#256;&#0;")
+                                 << QByteArray("A\x01\x00\x00", 4) << QString();
         QTest::addRow("huge number: low 8 bits")
-            << QByteArray("&#99999999999999999999999999999999999999;") << QByteArray("\xFF") << QString();
+            << QByteArray("&#99999999999999999999999999999999999999;") << QByteArray("\xFF")
+            << QString();
         QTest::addRow("leading zeros") << QByteArray("&#000065;") << QByteArray("A") << QString();
         QTest::addRow("unknown character")
-            << QByteArray("ab&x") << QByteArray() << QStringLiteral("Invalid HTML encoded character (&x) at position 2");
+            << QByteArray("ab&x") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&x) at position 2");
         QTest::addRow("cyrillic after ampersand")
-            << QByteArray("&\xC6") << QByteArray() << QStringLiteral("Invalid HTML encoded character (&Ж) at position 0");
+            << QByteArray("&\xC6") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&Ж) at position 0");
         QTest::addRow("ampersand at the end")
-            << QByteArray("abc&") << QByteArray() << QStringLiteral("Invalid HTML encoded character (&) at position 3");
-        QTest::addRow("&a without amp;") << QByteArray("x&am") << QByteArray()
-                                         << QStringLiteral("Invalid HTML encoded character (&a) at position 1");
-        QTest::addRow("&l at the end") << QByteArray("&l") << QByteArray()
-                                       << QStringLiteral("Invalid HTML encoded character (&l) at position 0");
+            << QByteArray("abc&") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&) at position 3");
+        QTest::addRow("&a without amp;")
+            << QByteArray("x&am") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&a) at position 1");
+        QTest::addRow("&l at the end")
+            << QByteArray("&l") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&l) at position 0");
         QTest::addRow("&gx") << QByteArray("&gx;") << QByteArray()
                              << QStringLiteral("Invalid HTML encoded character (&g) at position 0");
         QTest::addRow("&quo") << QByteArray("&quo") << QByteArray()
-                              << QStringLiteral("Invalid HTML encoded character (&q) at position 0");
-        QTest::addRow("&# without ;") << QByteArray("&#65") << QByteArray()
-                                      << QStringLiteral("Invalid HTML encoded character (&#) at position 0");
-        QTest::addRow("&# at the end") << QByteArray("&#") << QByteArray()
-                                       << QStringLiteral("Invalid HTML encoded character (&#) at position 0");
-        QTest::addRow("&#; empty number") << QByteArray("&#;") << QByteArray()
-                                          << QStringLiteral("Invalid HTML encoded character (&#) at position 0");
-        QTest::addRow("&# with sign") << QByteArray("&#-5;") << QByteArray()
-                                      << QStringLiteral("Invalid HTML encoded character (&#) at position 0");
-        QTest::addRow("&# with letters") << QByteArray("&#x41;") << QByteArray()
-                                         << QStringLiteral("Invalid HTML encoded character (&#) at position 0");
+                              << QStringLiteral(
+                                     "Invalid HTML encoded character (&q) at position 0");
+        QTest::addRow("&# without ;")
+            << QByteArray("&#65") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&#) at position 0");
+        QTest::addRow("&# at the end")
+            << QByteArray("&#") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&#) at position 0");
+        QTest::addRow("&#; empty number")
+            << QByteArray("&#;") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&#) at position 0");
+        QTest::addRow("&# with sign")
+            << QByteArray("&#-5;") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&#) at position 0");
+        QTest::addRow("&# with letters")
+            << QByteArray("&#x41;") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&#) at position 0");
         QTest::addRow("position of the second ampersand")
             << QByteArray("&amp;&#1;&z") << QByteArray()
             << QStringLiteral("Invalid HTML encoded character (&z) at position 9");
         QTest::addRow("capital entity is not one")
-            << QByteArray("&AMP;") << QByteArray() << QStringLiteral("Invalid HTML encoded character (&A) at position 0");
+            << QByteArray("&AMP;") << QByteArray()
+            << QStringLiteral("Invalid HTML encoded character (&A) at position 0");
     }
     void unescape() {
         QFETCH(QByteArray, in);
@@ -520,14 +543,17 @@ private slots:
                     SaveContents(tree, SitePath(dir), kFormat);
                     QFAIL("no error");
                 } catch (const Error& e) {
-                    QVERIFY2(QString::fromUtf8(e.what()).contains(QStringLiteral("index")), e.what());
+                    QVERIFY2(QString::fromUtf8(e.what()).contains(QStringLiteral("index")),
+                             e.what());
                 }
             }
             QCOMPARE(ReadAll(dir.filePath(QStringLiteral("index"))), oldIndex);
             if (limit == 100)
                 QCOMPARE(ReadAll(dir.filePath(QStringLiteral("index.txt"))), oldTxt);
-            QCOMPARE(AllEntries(dir.path()), QStringList({QStringLiteral("index"), QStringLiteral("index.txt")}));
-            QCOMPARE(FileAttributes(dir.filePath(QStringLiteral("index"))), std::uint32_t(kAttrNormal));
+            QCOMPARE(AllEntries(dir.path()),
+                     QStringList({QStringLiteral("index"), QStringLiteral("index.txt")}));
+            QCOMPARE(FileAttributes(dir.filePath(QStringLiteral("index"))),
+                     std::uint32_t(kAttrNormal));
         }
         // A temporary file left by a crash never counts as a site file.
         WriteRaw(dir.filePath(QStringLiteral(".~quillery-index.AbCdEf")), "half");
@@ -538,7 +564,8 @@ private slots:
 
     void saveIntoMissingFolderIsAnError() {
         TContentsTree tree;
-        QVERIFY_THROWS_EXCEPTION(Error, SaveContents(tree, QStringLiteral("/nonexistent-quillery/"), kFormat));
+        QVERIFY_THROWS_EXCEPTION(
+            Error, SaveContents(tree, QStringLiteral("/nonexistent-quillery/"), kFormat));
     }
 
     // Large files take the huge-page read path and the heap reserve.
@@ -547,10 +574,11 @@ private slots:
         TContentsTree tree;
         TTreeNode* parent = nullptr;
         for (int i = 0; i < 60000; ++i) {
-            TTreeNode* n = tree.AddChild(i % 7 == 0 ? nullptr : parent, W("Заголовок номер ") + std::to_string(i),
-                                         {GuidFileStem() + ".htm", i % 3 ? "" : "Thumb.JPG",
-                                          W("Заметка & <пометка> \"") + std::to_string(i),
-                                          QDateTime(QDate(2000, 1, 1).addDays(i % 4000), QTime(0, 0))});
+            TTreeNode* n = tree.AddChild(
+                i % 7 == 0 ? nullptr : parent, W("Заголовок номер ") + std::to_string(i),
+                {GuidFileStem() + ".htm", i % 3 ? "" : "Thumb.JPG",
+                 W("Заметка & <пометка> \"") + std::to_string(i),
+                 QDateTime(QDate(2000, 1, 1).addDays(i % 4000), QTime(0, 0))});
             if (i % 5 == 0)
                 parent = n;
         }
