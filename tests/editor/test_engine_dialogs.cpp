@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -14,7 +15,8 @@ using namespace quillery;
 
 namespace {
 
-// Runs answer on the next modal dialog once it shows.
+// Runs answer on the next modal dialog once it shows, then makes sure the
+// dialog is gone.
 void AnswerNextDialog(std::function<void(QDialog*)> answer) {
     auto* timer = new QTimer(qApp);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
@@ -22,6 +24,9 @@ void AnswerNextDialog(std::function<void(QDialog*)> answer) {
             timer->deleteLater();
             timer->stop();
             answer(dialog);
+            // An answer that failed must fail the test, not leave it waiting.
+            if (dialog->isVisible())
+                dialog->reject();
         }
     });
     timer->start(20);
@@ -74,12 +79,20 @@ void TestEngineDialogs::linkDialogCancelledChangesNothing() {
 void TestEngineDialogs::pictureDialogInsertsChosenFile() {
     EngineFixture f;
     f.open(f.copyFixture(QStringLiteral("document.htm")));
-    const QString picture = f.copyFixture(QStringLiteral("editing.htm"));
+    // A real picture: the dialog lists pictures only.
+    const QString picture = f.scratchPath(QStringLiteral("dot.png"));
+    QImage dot(2, 2, QImage::Format_RGB32);
+    dot.fill(Qt::red);
+    QVERIFY(dot.save(picture));
     f.selectText(QStringLiteral("#text"), 0, 0);
     AnswerNextDialog([&](QDialog* dialog) {
         auto* files = qobject_cast<QFileDialog*>(dialog);
         QVERIFY(files);
-        files->selectFile(picture);
+        // Typed as a user would: selectFile() races the dialog's folder
+        // listing when the dialog opens on a folder of an earlier use.
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(picture);
         QMetaObject::invokeMethod(files, "accept");
     });
     f.engine().Exec(TargetCommand::InsertImage);
