@@ -421,16 +421,22 @@ private:
         return m_s.substr(start, end - start);
     }
 
+    // At the closing ')' of the innermost list or item: leave that frame.
+    bool CloseFrame() {
+        if (m_s[m_p] != ')')
+            return false;
+        ++m_p;
+        m_stack.pop_back();
+        return true;
+    }
+
     void StepList() {
         SkipBlanks();
         if (m_p >= m_s.size())
             return;
-        const char c = m_s[m_p];
-        if (c == ')') {
-            ++m_p;
-            m_stack.pop_back();
+        if (CloseFrame())
             return;
-        }
+        const char c = m_s[m_p];
         if (c == 'n' && Keyword("new") && ConsumeArrayOpen()) {
             m_stack.push_back({Frame::Item, nullptr, 0});
             return;
@@ -449,7 +455,7 @@ private:
         return item.node;
     }
 
-    void Decode(std::string_view raw, std::string& into, bool reportFault) {
+    void Decode(std::string_view raw, std::string& into) {
         if (raw.find('&') == std::string_view::npos) {
             into.assign(raw);
             return;
@@ -459,7 +465,7 @@ private:
             return;
         // Mend: keep the field's raw bytes and read on (see the header).
         into.assign(raw);
-        if (reportFault && m_faults)
+        if (m_faults)
             m_faults->push_back(std::move(message));
     }
 
@@ -474,7 +480,7 @@ private:
             const int field = item.fields++;
             if (field == 0) {
                 std::string title;
-                Decode(raw, title, true);
+                Decode(raw, title);
                 EnsureNode(item, std::move(title));
                 return;
             }
@@ -483,7 +489,7 @@ private:
             TTreeRec& rec = item.node->Rec();
             switch (field) {
             case 1:
-                Decode(raw, rec.FileName, true);
+                Decode(raw, rec.FileName);
                 break;
             case 2: {
                 if (raw.find('&') == std::string_view::npos) {
@@ -496,10 +502,10 @@ private:
                 break; // a failing date never fails the load: stays "now"
             }
             case 3:
-                Decode(raw, rec.Note, true);
+                Decode(raw, rec.Note);
                 break;
             case 4:
-                Decode(raw, rec.ThumbName, true);
+                Decode(raw, rec.ThumbName);
                 break;
             }
             return;
@@ -518,8 +524,7 @@ private:
         }
         if (c == ')') {
             EnsureNode(item); // an item without children keyword
-            ++m_p;
-            m_stack.pop_back();
+            CloseFrame();
             return;
         }
         ++m_p; // ',' between fields, or stray bytes
@@ -529,12 +534,9 @@ private:
         SkipBlanks();
         if (m_p >= m_s.size())
             return;
-        const char c = m_s[m_p];
-        if (c == ')') {
-            ++m_p;
-            m_stack.pop_back();
+        if (CloseFrame())
             return;
-        }
+        const char c = m_s[m_p];
         if (c == '"') {
             ReadQuoted(); // a stray string, ignored
             return;
