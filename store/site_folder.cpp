@@ -10,11 +10,15 @@
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -151,11 +155,12 @@ namespace {
 constexpr char kXattrName[] = "user.quillery.attrib";
 
 bool g_simulateRefusal = false;
-bool g_noticeGiven = false;
+std::atomic<bool> g_noticeGiven = false;
 std::function<void(const std::string&)> g_refusalHandler;
 
 // States this process could not store in the file itself, valid while the
-// file is the same one, unmodified since.
+// file is the same one, unmodified since. Publishing sets states from its
+// worker thread, hence the lock.
 struct MemoryState {
     std::uint32_t word;
     dev_t dev;
@@ -163,6 +168,7 @@ struct MemoryState {
     off_t size;
     timespec mtime;
 };
+std::mutex g_memoryLock;
 QHash<QByteArray, MemoryState>& MemoryStates() {
     static QHash<QByteArray, MemoryState> states;
     return states;
@@ -173,9 +179,8 @@ bool IsRefusal(int err) {
 }
 
 void NoteRefusal() {
-    if (g_noticeGiven)
+    if (g_noticeGiven.exchange(true))
         return;
-    g_noticeGiven = true;
     if (g_refusalHandler)
         g_refusalHandler(kAttributeRefusalMessage);
 }
@@ -193,7 +198,22 @@ void Remember(const QByteArray& key, std::uint32_t word) {
     struct stat st;
     if (::stat(key.constData(), &st) != 0)
         return;
+    const std::lock_guard lock(g_memoryLock);
     MemoryStates().insert(key, MemoryState{word, st.st_dev, st.st_ino, st.st_size, st.st_mtim});
+}
+
+void Forget(const QByteArray& key) {
+    const std::lock_guard lock(g_memoryLock);
+    MemoryStates().remove(key);
+}
+
+// The word remembered for the file as it is now, if any.
+std::optional<std::uint32_t> Remembered(const QByteArray& key, const struct stat& st) {
+    const std::lock_guard lock(g_memoryLock);
+    const auto it = MemoryStates().constFind(key);
+    if (it == MemoryStates().constEnd() || !SameFile(*it, st))
+        return std::nullopt;
+    return it->word;
 }
 
 // -1 with errno on failure.
@@ -248,10 +268,8 @@ std::uint32_t Normalise(std::uint32_t word) {
 
 std::uint32_t AttributesOf(const QByteArray& key, const struct stat& st) {
     std::uint32_t stored;
-    auto& memory = MemoryStates();
-    auto it = memory.find(key);
-    if (it != memory.end() && SameFile(*it, st)) {
-        stored = it->word;
+    if (const std::optional<std::uint32_t> remembered = Remembered(key, st)) {
+        stored = *remembered;
     } else {
         char buf[64];
         const ssize_t n = GetXattr(key.constData(), buf, sizeof buf);
@@ -297,7 +315,7 @@ bool SetFileAttributes(const QString& path, std::uint32_t word) {
         ::chmod(key.constData(), (st.st_mode & 07777) | S_IWUSR);
     bool ok = true;
     if (SetXattr(key.constData(), WordText(stored)) == 0) {
-        MemoryStates().remove(key);
+        Forget(key);
     } else {
         if (IsRefusal(errno))
             NoteRefusal();
@@ -320,12 +338,58 @@ bool SetPublished(const QString& path) {
     return SetFileAttributes(path, kAttrArchive);
 }
 
+TUploadFile::TUploadFile(const QString& path) : m_key(AbsoluteKey(path)) {
+    m_fd = ::open(m_key.constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    const bool opened = m_fd >= 0 && ::fstat(m_fd, &st) == 0;
+    if (!opened || !S_ISREG(st.st_mode)) {
+        const int err = opened ? EISDIR : errno;
+        if (m_fd >= 0)
+            ::close(m_fd);
+        throw Error(QStringLiteral("Не удалось открыть файл %1: %2")
+                        .arg(path, QString::fromLocal8Bit(std::strerror(err)))
+                        .toStdString());
+    }
+    m_dev = st.st_dev;
+    m_ino = st.st_ino;
+    m_size = st.st_size;
+    m_mtime = st.st_mtim;
+}
+
+TUploadFile::~TUploadFile() {
+    ::close(m_fd);
+}
+
+bool TUploadFile::MarkPublished() {
+    struct stat held, atPath;
+    if (::fstat(m_fd, &held) != 0 || ::stat(m_key.constData(), &atPath) != 0)
+        return false;
+    const bool unchanged = held.st_size == m_size && held.st_mtim.tv_sec == m_mtime.tv_sec &&
+                           held.st_mtim.tv_nsec == m_mtime.tv_nsec;
+    const bool stillThere = atPath.st_dev == m_dev && atPath.st_ino == m_ino;
+    if (!unchanged || !stillThere)
+        return false;
+    // Through the descriptor: should the path be replaced right now, only
+    // the file that was sent is marked.
+    if (!(held.st_mode & S_IWUSR))
+        ::fchmod(m_fd, (held.st_mode & 07777) | S_IWUSR);
+    if (FSetXattr(m_fd, WordText(kAttrArchive)) == 0) {
+        Forget(m_key);
+    } else {
+        if (IsRefusal(errno))
+            NoteRefusal();
+        Remember(m_key, kAttrArchive);
+    }
+    return true;
+}
+
 namespace testing {
 void SimulateAttributeRefusal(bool refuse) {
     g_simulateRefusal = refuse;
     ResetAttributeRefusalState();
 }
 void ResetAttributeRefusalState() {
+    const std::lock_guard lock(g_memoryLock);
     MemoryStates().clear();
     g_noticeGiven = false;
 }
@@ -428,7 +492,7 @@ void PurgeDiscardedFiles(const QString& sitePath) {
         if (::unlink(Native(path).constData()) != 0)
             SetDiscarded(path); // keep it discarded, so the next close tries again
         else
-            MemoryStates().remove(AbsoluteKey(path));
+            Forget(AbsoluteKey(path));
     }
 }
 

@@ -14,6 +14,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
+#include <time.h>
 #include <vector>
 
 namespace quillery {
@@ -118,6 +120,36 @@ bool SetFileAttributes(const QString& path, std::uint32_t word);
 bool SetChanged(const QString& path);   // clear all attributes (0x80)
 bool SetDiscarded(const QString& path); // exactly hidden (0x02)
 bool SetPublished(const QString& path); // exactly archive (0x20)
+
+// A site file held open while it is uploaded. The upload reads this very
+// file, whatever happens to the path meanwhile, and the file becomes
+// published only after the server confirmed it, and only if it is still the
+// file at its path and was not written since it was opened: a crash before
+// the confirmation, or a write during the upload, leaves it changed so the
+// next publishing sends it again.
+class TUploadFile final {
+public:
+    // Throws Error when the file cannot be opened for reading or is not a
+    // regular file.
+    explicit TUploadFile(const QString& path);
+    ~TUploadFile();
+    TUploadFile(const TUploadFile&) = delete;
+    TUploadFile& operator=(const TUploadFile&) = delete;
+
+    int Descriptor() const { return m_fd; }
+    // Sets the file published (exactly archive, read-only cleared). False,
+    // leaving the state as it is, when the file was written or replaced
+    // since it was opened.
+    bool MarkPublished();
+
+private:
+    QByteArray m_key;
+    int m_fd = -1;
+    dev_t m_dev = 0;
+    ino_t m_ino = 0;
+    off_t m_size = 0;
+    timespec m_mtime{};
+};
 
 // File systems without user extended attributes (ramfs, FAT, some network
 // mounts): the store stays safe. States this process sets are kept in memory
