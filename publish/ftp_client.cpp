@@ -76,6 +76,31 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
+// A file read from its first byte, whatever its descriptor's offset.
+class FileReader final {
+public:
+    explicit FileReader(int descriptor) : m_descriptor(descriptor) {}
+
+    // Reads up to size bytes; 0 at the end of the file.
+    std::size_t Read(char* buffer, std::size_t size) {
+        for (;;) {
+            const ssize_t count = pread(m_descriptor, buffer, size, m_offset);
+            if (count >= 0) {
+                m_offset += count;
+                return static_cast<std::size_t>(count);
+            }
+            if (errno != EINTR) {
+                throw Error(std::string("Cannot read the file being uploaded: ") +
+                            std::strerror(errno));
+            }
+        }
+    }
+
+private:
+    int m_descriptor;
+    off_t m_offset = 0;
+};
+
 // Opened for reading only; others may read and write the file meanwhile.
 class LocalFile final {
 public:
@@ -94,23 +119,32 @@ public:
     LocalFile(const LocalFile&) = delete;
     LocalFile& operator=(const LocalFile&) = delete;
 
-    // Reads up to size bytes; 0 at the end of the file.
-    std::size_t Read(char* buffer, std::size_t size) {
-        for (;;) {
-            const ssize_t count = read(m_descriptor, buffer, size);
-            if (count >= 0) {
-                return static_cast<std::size_t>(count);
-            }
-            if (errno != EINTR) {
-                throw Error(std::string("Cannot read the file being uploaded: ") +
-                            std::strerror(errno));
-            }
-        }
-    }
+    int Descriptor() const { return m_descriptor; }
 
 private:
     int m_descriptor;
 };
+
+// The directory name of a 257 reply: the text between the first quote and
+// the next single one, a doubled quote standing for one (RFC 959, appendix II).
+std::optional<std::string> QuotedDirectory(const std::string& line) {
+    const std::size_t open = line.find('"');
+    if (open == std::string::npos) {
+        return std::nullopt;
+    }
+    std::string name;
+    for (std::size_t i = open + 1; i < line.size(); ++i) {
+        if (line[i] != '"') {
+            name += line[i];
+        } else if (i + 1 < line.size() && line[i + 1] == '"') {
+            name += '"';
+            ++i;
+        } else {
+            return name;
+        }
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -299,6 +333,16 @@ void FtpClient::ChangeDirectory(std::string_view dir) {
     SendCommand(FtpCommand("CWD", dir), {200, 250});
 }
 
+std::string FtpClient::PrintWorkingDirectory() {
+    RequireConnected();
+    const FtpReply reply = SendCommand("PWD", {257});
+    std::optional<std::string> directory = QuotedDirectory(FirstTextLine(reply));
+    if (!directory) {
+        throw Error("No directory name in the reply to PWD.");
+    }
+    return *directory;
+}
+
 void FtpClient::DeleteRemoteFile(std::string_view name) {
     RequireConnected();
     SendCommand(FtpCommand("DELE", name), {250});
@@ -329,7 +373,14 @@ TcpConnection FtpClient::OpenDataConnection(std::uint16_t port) {
 void FtpClient::StoreFile(const std::string& localPath, std::string_view remoteName) {
     RequireConnected();
     RequirePassive();
-    LocalFile file(localPath);
+    const LocalFile file(localPath);
+    StoreFile(file.Descriptor(), remoteName);
+}
+
+void FtpClient::StoreFile(int descriptor, std::string_view remoteName) {
+    RequireConnected();
+    RequirePassive();
+    FileReader file(descriptor);
     if (remoteName.empty()) {
         throw Error("No remote file name given.");
     }

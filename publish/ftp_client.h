@@ -59,10 +59,15 @@ public:
     void Connect();
     void ChangeDirectory(std::string_view dir);
     void StoreFile(const std::string& localPath, std::string_view remoteName);
+    // The same from an open file, read from its first byte; the caller keeps
+    // the descriptor.
+    void StoreFile(int descriptor, std::string_view remoteName);
     // Replaces NameList by the server's names for pattern; on failure
     // NameList keeps what it held.
     void ListNames(std::string_view pattern);
     void DeleteRemoteFile(std::string_view name);
+    // PWD: the server's name of the working directory.
+    std::string PrintWorkingDirectory();
     // Sends QUIT, reads a reply only if one arrives at once, and closes.
     void Disconnect();
 
