@@ -1,0 +1,52 @@
+#include "publish/ftp_host.h"
+
+#include "store/error.h"
+
+#include <charconv>
+
+namespace quillery {
+namespace {
+
+std::uint16_t ParsePort(std::string_view text) {
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0 ||
+        value > 65535) {
+        throw Error("Неверный номер порта сервера FTP: «" + std::string(text) + "»");
+    }
+    return static_cast<std::uint16_t>(value);
+}
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+TFtpEndpoint ParseFtpHost(std::string_view text) {
+    text = Trimmed(text);
+    if (text.starts_with('[')) {
+        const std::size_t close = text.find(']');
+        if (close != std::string_view::npos) {
+            const std::string_view rest = text.substr(close + 1);
+            if (rest.empty()) {
+                return {std::string(text.substr(1, close - 1)), 21};
+            }
+            if (rest.starts_with(':')) {
+                return {std::string(text.substr(1, close - 1)), ParsePort(rest.substr(1))};
+            }
+        }
+        return {std::string(text), 21};
+    }
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos || text.find(':', colon + 1) != std::string_view::npos) {
+        return {std::string(text), 21};
+    }
+    return {std::string(text.substr(0, colon)), ParsePort(text.substr(colon + 1))};
+}
+
+} // namespace quillery
