@@ -126,9 +126,15 @@ void TContentsCommands::CloseFoldersExecute() {
     m_view.collapseAll();
 }
 
+void TContentsCommands::SetHeld(bool held) {
+    m_held = held;
+    UpdateTreeActions();
+}
+
 void TContentsCommands::UpdateTreeActions() {
-    const TTreeNode* node = Selected();
+    const TTreeNode* node = m_held ? nullptr : Selected();
     const TTreeActions enabled = node ? quillery::UpdateTreeActions(node) : TTreeActions{};
+    m_actions.NewItem->setEnabled(!m_held);
     m_actions.DeleteItem->setEnabled(enabled.DeleteItem);
     m_actions.Up->setEnabled(enabled.Up);
     m_actions.Down->setEnabled(enabled.Down);

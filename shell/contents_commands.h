@@ -36,7 +36,10 @@ public:
     void RightExecute();
     void OpenFoldersExecute();
     void CloseFoldersExecute();
+    // Enables the tree commands by the selected node; while held, the
+    // commands that change the contents are all disabled.
     void UpdateTreeActions();
+    void SetHeld(bool held);
 
 private:
     void AfterMove(TTreeNode* node);
@@ -49,6 +52,7 @@ private:
     TTreeSelection& m_selection;
     TDocumentSwitcher& m_switcher;
     const TActionListEdit& m_actions;
+    bool m_held = false;
 };
 
 } // namespace quillery

@@ -10,10 +10,6 @@ TTableDlg::TTableDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TableDlg"));
 }
 
-TFTPDlg::TFTPDlg(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("FTPDlg"));
-}
-
 TCellDlg::TCellDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("CellDlg"));
 }

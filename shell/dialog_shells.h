@@ -4,7 +4,7 @@
 
 namespace quillery {
 
-// The dialogs of the link, table, publishing, cell, source and style
+// The dialogs of the link, table, cell, source and style
 // commands. Created once at start-up and kept; their contents arrive with
 // those commands.
 #define QUILLERY_DIALOG_SHELL(Name)                                                                \
@@ -16,7 +16,6 @@ namespace quillery {
 
 QUILLERY_DIALOG_SHELL(TFormLink)
 QUILLERY_DIALOG_SHELL(TTableDlg)
-QUILLERY_DIALOG_SHELL(TFTPDlg)
 QUILLERY_DIALOG_SHELL(TCellDlg)
 QUILLERY_DIALOG_SHELL(THTMLSource)
 QUILLERY_DIALOG_SHELL(TFormStyle1)

@@ -1,6 +1,7 @@
 #include "shell/main_form.h"
 
 #include "editor/webengine/webengine_engine.h"
+#include "publish/publisher.h"
 #include "shell/about_box.h"
 #include "shell/asker.h"
 #include "shell/contents_commands.h"
@@ -8,7 +9,10 @@
 #include "shell/dialog_shells.h"
 #include "shell/document_switcher.h"
 #include "shell/error_handler.h"
+#include "shell/ftp_dlg.h"
 #include "shell/note_panel.h"
+#include "shell/publish_command.h"
+#include "shell/publish_report_dlg.h"
 #include "shell/select_dlg.h"
 #include "shell/title_delegate.h"
 #include "shell/tree_selection.h"
@@ -16,10 +20,13 @@
 #include "store/settings_store.h"
 #include "store/site_folder.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMetaObject>
+#include <QPointer>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -48,24 +55,51 @@ TMainForm::TMainForm(QWidget* parent, Asker* asker)
     setWindowTitle(QStringLiteral("Quillery"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setContextMenuPolicy(Qt::NoContextMenu);
+    ConfigureForPublishing(m_idFTP);
+    m_publisher = std::make_unique<TPublisher>(m_idFTP, nullptr);
     CreateLayout();
     CreateToolBar();
     WireTree();
-    WireActions();
-    resize(kClientWidth, kClientHeight);
 
     // The dialogs, created once and kept.
     m_formLink = new TFormLink(this);
     m_tableDlg = new TTableDlg(this);
-    m_ftpDlg = new TFTPDlg(this);
+    m_ftpDlg = new TFTPDlg(this, *m_asker);
     m_cellDlg = new TCellDlg(this);
     m_aboutBox = new TAboutBox(this);
     m_selectDlg = new TSelectDlg(this, *m_asker);
     m_htmlSource = new THTMLSource(this);
     m_formStyle = new TFormStyle1(this);
+    m_reportDlg = new TPublishReportDlg(this);
+
+    m_publishCommand = new TPublishCommand(*m_ftpDlg, *m_publisher, *m_statusPanel, *m_asker, this);
+    m_publishCommand->SetLeave([this] { LeaveForPublishing(); });
+    m_publishCommand->SetHoldOff([this](bool held) { HoldOffForPublishing(held); });
+    statusBar()->insertWidget(1, m_publishCommand->RunIndicator());
+    connect(m_publishCommand, &TPublishCommand::RunFinished, this, [this] {
+        if (m_closeAfterPublishing)
+            close();
+    });
+    WireActions();
+    resize(kClientWidth, kClientHeight);
+
+    // A file system that cannot keep publication states is told once; the
+    // store may notice it on the publishing worker, so the box is queued.
+    SetAttributeRefusalHandler([form = QPointer<TMainForm>(this)](const std::string& message) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [form, text = QString::fromStdString(message)] {
+                if (form)
+                    form->m_asker->ShowWarning(text);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 TMainForm::~TMainForm() {
+    SetAttributeRefusalHandler(nullptr);
+    // The publishing worker uses IdFTP: stopped and joined before it goes.
+    m_publisher.reset();
     // Everything that refers to the tree goes before the tree itself, which
     // as a member dies before the window's child widgets: the tree view
     // (whose open title editor would write into it), then its models.
@@ -156,6 +190,7 @@ void TMainForm::CreateLayout() {
         status->addWidget(panel);
     }
     status->installEventFilter(this);
+    m_statusPanel->installEventFilter(this);
 }
 
 void TMainForm::CreateToolBar() {
@@ -205,6 +240,11 @@ void TMainForm::WireTree() {
 }
 
 bool TMainForm::TreeViewChanging() {
+    if (m_publishCommand->IsRunning()) {
+        ShowHint(QStringLiteral("Идёт публикация: другой документ можно будет открыть после её "
+                                "окончания."));
+        return false;
+    }
     bool allow = false;
     const bool ok = RunReportingErrors(*m_asker, [&] {
         m_titleDelegate->CommitTitleEdit();
@@ -236,20 +276,46 @@ void TMainForm::WireActions() {
     Connect(m_actions.Redo, [this] { m_engine->ExecWB(WebCommand::Redo); });
     Connect(m_actions.Find, [this] { m_engine->Exec(TargetCommand::Find); });
     Connect(m_actions.ShowBorder, [this] { m_engine->Exec(TargetCommand::ShowZeroBorders); });
-    Connect(m_actions.FTP, [this] { LeaveForPublishing(); });
+    Connect(m_actions.FTP, [this] { FTPExecute(); });
     Connect(m_actions.About, [this] { AboutExecute(); });
     Connect(m_notePanel->AddImage(), [this] { m_notePanel->AddImageExecute(); });
     Connect(m_notePanel->DelImage(), [this] { m_notePanel->DelImageExecute(); });
     m_commands->UpdateTreeActions();
 }
 
+QAbstractButton* TMainForm::ToolButton(QAction* action) const {
+    return qobject_cast<QToolButton*>(m_toolBar->widgetForAction(action));
+}
+
 void TMainForm::AboutExecute() {
-    auto* button = qobject_cast<QToolButton*>(m_toolBar->widgetForAction(m_actions.About));
+    QAbstractButton* button = ToolButton(m_actions.About);
     if (button)
         button->setDown(true);
     m_aboutBox->exec();
     if (button)
         button->setDown(false);
+}
+
+void TMainForm::FTPExecute() {
+    m_publishCommand->FTPExecute(ToolButton(m_actions.FTP));
+}
+
+void TMainForm::ShowHint(const QString& text) {
+    m_hintPanel->setText(text);
+}
+
+void TMainForm::HoldOffForPublishing(bool held) {
+    m_commands->SetHeld(held);
+    m_actions.FTP->setEnabled(!held);
+    m_treeView->setEditTriggers(held ? QAbstractItemView::NoEditTriggers
+                                     : QAbstractItemView::SelectedClicked |
+                                           QAbstractItemView::EditKeyPressed);
+    // The note panel is usable only with a document open.
+    m_notePanel->setEnabled(!held && m_state.DocumentLoaded);
+    ShowHint(held ? QStringLiteral("Идёт публикация: переход к другому документу, изменение "
+                                   "оглавления и заметки станут доступны после её окончания.")
+                  : QString());
+    StatusBar1Resize();
 }
 
 bool TMainForm::FormShow() {
@@ -262,6 +328,7 @@ bool TMainForm::FormShow() {
 
 void TMainForm::OpenSite(const QString& sitePath) {
     m_state.SitePath = IncludeTrailingDelimiter(sitePath);
+    m_publishCommand->SetSitePath(m_state.SitePath);
     Run([this] {
         const TIniView siteKey(SiteKeyPath(m_state.SitePath));
         m_statusPanel->setText(siteKey.ReadText(QLatin1String(kSectionStatus),
@@ -301,6 +368,15 @@ bool TMainForm::FormClose() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (m_publishCommand->IsRunning()) {
+        // Stopped after the file under way; the window closes when it is.
+        m_closeAfterPublishing = true;
+        m_publishCommand->StopRun();
+        ShowHint(QStringLiteral("Публикация останавливается: окно закроется после текущего "
+                                "файла."));
+        event->ignore();
+        return;
+    }
     if (FormClose())
         event->accept();
     else
@@ -308,7 +384,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::StatusBar1Resize() {
-    const int width = statusBar()->width();
+    const QWidget* indicator = m_publishCommand ? m_publishCommand->RunIndicator() : nullptr;
+    const int indicatorWidth =
+        indicator && indicator->isVisibleTo(statusBar()) ? indicator->sizeHint().width() : 0;
+    const int width = statusBar()->width() - indicatorWidth;
     m_hintPanel->setFixedWidth(qMax(0, width - kStatusPanelWidth));
     m_statusPanel->setFixedWidth(kStatusPanelWidth);
 }
@@ -316,6 +395,10 @@ void TMainForm::StatusBar1Resize() {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == statusBar() && event->type() == QEvent::Resize)
         StatusBar1Resize();
+    if (watched == m_statusPanel && event->type() == QEvent::MouseButtonDblClick) {
+        m_reportDlg->ShowReport(m_publishCommand->LastReportText());
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

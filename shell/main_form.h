@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publish/ftp_client.h"
 #include "shell/edit_actions.h"
 #include "shell/switch_state.h"
 #include "store/contents_tree.h"
@@ -8,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class QAbstractButton;
 class QLabel;
 class QSplitter;
 class QToolBar;
@@ -27,6 +29,9 @@ class TFormLink;
 class TFormStyle1;
 class THTMLSource;
 class TNotePanel;
+class TPublishCommand;
+class TPublisher;
+class TPublishReportDlg;
 class TSelectDlg;
 class TTableDlg;
 class TTitleDelegate;
@@ -55,6 +60,8 @@ public:
     bool FormClose();
     // Leaves the current document as publishing does: saved, and kept open.
     void LeaveForPublishing();
+    // The FTP command's handler.
+    void FTPExecute();
 
     TSwitchState& State() { return m_state; }
     TContentsTree& Tree() { return m_tree; }
@@ -71,6 +78,11 @@ public:
     QLabel* HintPanel() const { return m_hintPanel; }
     QLabel* StatusPanel() const { return m_statusPanel; }
     TSelectDlg* SelectDlg() const { return m_selectDlg; }
+    TFTPDlg* FTPDlg() const { return m_ftpDlg; }
+    TPublishReportDlg* PublishReportDlg() const { return m_reportDlg; }
+    TPublishCommand& PublishCommand() const { return *m_publishCommand; }
+    TPublisher& Publisher() const { return *m_publisher; }
+    FtpClient& IdFTP() { return m_idFTP; }
     QWidget* Panel1() const { return m_panel1; }
     QSplitter* Splitter1() const { return m_splitter1; }
 
@@ -89,6 +101,11 @@ private:
     bool TreeViewChanging();
     void TreeViewChange(const QModelIndex& index);
     void AboutExecute();
+    // Everything that writes site files or changes the current document's
+    // state waits while a publishing run goes.
+    void HoldOffForPublishing(bool held);
+    void ShowHint(const QString& text);
+    QAbstractButton* ToolButton(QAction* action) const;
     void Run(const std::function<void()>& command);
     void Connect(QAction* action, std::function<void()> handler);
 
@@ -114,6 +131,11 @@ private:
     std::unique_ptr<Engine> m_engine;
     std::unique_ptr<TDocumentSwitcher> m_switcher;
     std::unique_ptr<TContentsCommands> m_commands;
+    FtpClient m_idFTP;
+    std::unique_ptr<TPublisher> m_publisher;
+    TPublishCommand* m_publishCommand = nullptr;
+    TPublishReportDlg* m_reportDlg = nullptr;
+    bool m_closeAfterPublishing = false;
 
     TFormLink* m_formLink = nullptr;
     TTableDlg* m_tableDlg = nullptr;
