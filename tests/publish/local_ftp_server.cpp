@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -57,7 +58,7 @@ QString FindProgram(const QString& name) {
 
 } // namespace
 
-LocalFtpServer::LocalFtpServer(FtpServerKind kind) : m_kind(kind) {
+LocalFtpServer::LocalFtpServer(FtpServerKind kind, const FtpFaults& faults) : m_kind(kind) {
     if (!m_folder.isValid()) {
         throw quillery::Error("cannot create a temporary folder");
     }
@@ -73,14 +74,20 @@ LocalFtpServer::LocalFtpServer(FtpServerKind kind) : m_kind(kind) {
                                       QFileDevice::ExeOther);
     QFile::setPermissions(LocalDirectory(), QFileDevice::Permissions(0x7777));
     m_port = FreePort();
-    m_process.setStandardOutputFile(m_folder.filePath(QStringLiteral("server.log")));
+    m_process.setStandardOutputFile(LogPath());
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     // The server goes with the test, also when the test crashes.
     m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    if (kind == FtpServerKind::Vsftpd) {
+    switch (kind) {
+    case FtpServerKind::Vsftpd:
         StartVsftpd();
-    } else {
+        break;
+    case FtpServerKind::Pyftpdlib:
         StartPyftpdlib();
+        break;
+    case FtpServerKind::Faulty:
+        StartFaulty(faults);
+        break;
     }
     WaitUntilGreeting();
 }
@@ -117,12 +124,14 @@ void LocalFtpServer::StartVsftpd() {
             "anon_other_write_enable=YES\nanon_world_readable_only=NO\nanon_umask=022\n"
             "chown_uploads=NO\nallow_writeable_chroot=YES\nsecure_chroot_dir=%3\n"
             "pasv_enable=YES\npasv_min_port=%4\npasv_max_port=%5\nconnect_from_port_20=NO\n"
-            "xferlog_enable=NO\nsyslog_enable=NO\ndual_log_enable=NO\ntcp_wrappers=NO\n"
+            "xferlog_enable=YES\nxferlog_std_format=NO\nlog_ftp_protocol=YES\n"
+            "vsftpd_log_file=%6\nsyslog_enable=NO\ndual_log_enable=NO\ntcp_wrappers=NO\n"
             "userlist_enable=NO\nmax_clients=0\nmax_per_ip=0\n")
             .arg(m_port)
             .arg(m_root, empty)
             .arg(passive)
-            .arg(passive + kPassivePortCount - 1);
+            .arg(passive + kPassivePortCount - 1)
+            .arg(m_folder.filePath(QStringLiteral("vsftpd.log")));
     // Without root the server cannot change users or chroot; it then serves
     // every session as the user who started it.
     if (geteuid() != 0) {
@@ -133,17 +142,48 @@ void LocalFtpServer::StartVsftpd() {
     m_process.start(FindProgram(QStringLiteral("vsftpd")), {configPath});
 }
 
-void LocalFtpServer::StartPyftpdlib() {
-    // Debian's own interpreter, which has the python3-pyftpdlib package.
-    const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
-                               ? QStringLiteral("/usr/bin/python3")
-                               : FindProgram(QStringLiteral("python3"));
+// Debian's own interpreter, which has the python3-pyftpdlib package.
+QString LocalFtpServer::Python() const {
+    return QFile::exists(QStringLiteral("/usr/bin/python3"))
+               ? QStringLiteral("/usr/bin/python3")
+               : FindProgram(QStringLiteral("python3"));
+}
+
+void LocalFtpServer::StartFaulty(const FtpFaults& faults) {
     const quint16 passive = FreePortRange(m_port);
-    m_process.start(python,
+    QStringList arguments = {
+        QStringLiteral(QUILLERY_FAULTY_FTP_SERVER),
+        QStringLiteral("--port"),
+        QString::number(m_port),
+        QStringLiteral("--passive"),
+        QStringLiteral("%1-%2").arg(passive).arg(passive + kPassivePortCount - 1),
+        QStringLiteral("--root"),
+        m_root,
+        QStringLiteral("--user"),
+        UserName(),
+        QStringLiteral("--password"),
+        Password()};
+    for (const QString& name : faults.refuseStore)
+        arguments << QStringLiteral("--refuse-store") << name;
+    if (faults.refuseList)
+        arguments << QStringLiteral("--refuse-list");
+    if (faults.delayMs > 0)
+        arguments << QStringLiteral("--delay-ms") << QString::number(faults.delayMs);
+    if (!faults.hangOn.isEmpty())
+        arguments << QStringLiteral("--hang-on") << faults.hangOn;
+    if (faults.throttle > 0)
+        arguments << QStringLiteral("--throttle") << QString::number(faults.throttle);
+    m_process.start(Python(), arguments);
+}
+
+void LocalFtpServer::StartPyftpdlib() {
+    const quint16 passive = FreePortRange(m_port);
+    m_process.start(Python(),
                     {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
                      QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
                      QStringLiteral("-w"), QStringLiteral("-d"), m_root, QStringLiteral("-u"),
-                     UserName(), QStringLiteral("-P"), Password(), QStringLiteral("-r"),
+                     UserName(), QStringLiteral("-P"), Password(), QStringLiteral("-D"),
+                     QStringLiteral("-r"),
                      QStringLiteral("%1-%2").arg(passive).arg(passive + kPassivePortCount - 1)});
 }
 
@@ -168,7 +208,31 @@ void LocalFtpServer::WaitUntilGreeting() {
     throw quillery::Error("the FTP server did not come up: " + Log().toStdString());
 }
 
+QString LocalFtpServer::LogPath() const {
+    return m_folder.filePath(QStringLiteral("server.log"));
+}
+
+QStringList LocalFtpServer::ReceivedCommands() const {
+    // vsftpd: FTP command: Client "127.0.0.1", "STOR index"
+    // pyftpdlib: ... <- STOR index
+    static const QRegularExpression vsftpd(
+        QStringLiteral("FTP command: Client \"[^\"]*\", \"(.*)\"$"));
+    static const QRegularExpression pyftpdlib(QStringLiteral("<- (.*)$"));
+    const bool isVsftpd = m_kind == FtpServerKind::Vsftpd;
+    QFile log(isVsftpd ? m_folder.filePath(QStringLiteral("vsftpd.log")) : LogPath());
+    QStringList commands;
+    if (!log.open(QIODevice::ReadOnly))
+        return commands;
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        const QRegularExpressionMatch match =
+            (isVsftpd ? vsftpd : pyftpdlib).match(QString::fromUtf8(line).trimmed());
+        if (match.hasMatch())
+            commands << match.captured(1);
+    }
+    return commands;
+}
+
 QString LocalFtpServer::Log() const {
-    QFile log(m_folder.filePath(QStringLiteral("server.log")));
+    QFile log(LogPath());
     return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll().right(2000)) : QString();
 }

@@ -2,18 +2,29 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A real FTP server (vsftpd or pyftpdlib) started for a test on 127.0.0.1
 // at free ports, serving a throwaway folder with a writable directory, and
 // stopped when this object goes away. Works as root and as a normal user.
-enum class FtpServerKind { Vsftpd, Pyftpdlib };
+// Faulty is pyftpdlib misbehaving as FtpFaults asks (faulty_ftp_server.py).
+enum class FtpServerKind { Vsftpd, Pyftpdlib, Faulty };
+
+struct FtpFaults {
+    QStringList refuseStore; // STOR of these names answered 553
+    bool refuseList = false; // every NLST answered 550
+    int delayMs = 0;         // each command answered this much later
+    QString hangOn;          // this command, and all after it, never answered
+    int throttle = 0;        // uploads taken at most this many bytes a second
+    QStringList listExtra;   // lines added to every name listing
+};
 
 class LocalFtpServer final {
 public:
     // Starts the server and waits until it greets; throws quillery::Error
     // with the server's own output when it does not come up.
-    explicit LocalFtpServer(FtpServerKind kind);
+    explicit LocalFtpServer(FtpServerKind kind, const FtpFaults& faults = {});
     ~LocalFtpServer();
     LocalFtpServer(const LocalFtpServer&) = delete;
     LocalFtpServer& operator=(const LocalFtpServer&) = delete;
@@ -25,12 +36,17 @@ public:
     QString RemoteDirectory() const { return QStringLiteral("upload"); }
     // The same directory on the local disk.
     QString LocalDirectory() const;
+    // Every command the server received so far, in order ("STOR index").
+    QStringList ReceivedCommands() const;
 
 private:
     void StartVsftpd();
     void StartPyftpdlib();
+    void StartFaulty(const FtpFaults& faults);
+    QString Python() const;
     void WaitUntilGreeting();
     QString Log() const;
+    QString LogPath() const;
 
     FtpServerKind m_kind;
     QTemporaryDir m_folder;

@@ -1,0 +1,81 @@
+"""A real FTP server (pyftpdlib) that misbehaves on request, for what a
+well-behaved server cannot be made to do: refuse one upload, refuse the
+listing, answer slowly, stop answering, or take uploads slowly."""
+
+import argparse
+import logging
+import os
+import time
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.log import config_logging
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--passive", required=True, help="first-last")
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--user", required=True)
+    parser.add_argument("--password", required=True)
+    parser.add_argument("--refuse-store", action="append", default=[],
+                        help="answer STOR of this name with 553")
+    parser.add_argument("--refuse-list", action="store_true",
+                        help="answer every NLST with 550")
+    parser.add_argument("--delay-ms", type=int, default=0,
+                        help="wait this long before answering each command")
+    parser.add_argument("--hang-on", default="",
+                        help="never answer this command (e.g. STOR), nor anything after it")
+    parser.add_argument("--throttle", type=int, default=0,
+                        help="take uploads at most this many bytes a second")
+    parser.add_argument("--list-extra", action="append", default=[],
+                        help="add this line to every name listing")
+    options = parser.parse_args()
+    # Every command is logged ("<- STOR index") for the test to read.
+    config_logging(level=logging.DEBUG)
+
+    class FaultyHandler(FTPHandler):
+        hanging = False
+
+        def pre_process_command(self, line, cmd, arg):
+            refused = None
+            if cmd == "STOR" and os.path.basename(arg) in options.refuse_store:
+                refused = "553 Could not create file."
+            elif cmd == "NLST" and options.refuse_list:
+                refused = "550 Listing refused."
+            if self.hanging or cmd == options.hang_on or refused:
+                # Logged as the handler logs what it carries out.
+                self.logline("<- %s" % line)
+            if self.hanging or cmd == options.hang_on:
+                self.hanging = True
+                return
+            if options.delay_ms:
+                time.sleep(options.delay_ms / 1000.0)
+            if refused:
+                self.respond(refused)
+                return
+            super().pre_process_command(line, cmd, arg)
+
+        def push_dtp_data(self, data, isproducer=False, file=None, cmd=None):
+            if cmd == "NLST" and options.list_extra:
+                data += "".join(name + "\r\n" for name in options.list_extra).encode("utf8")
+            super().push_dtp_data(data, isproducer, file, cmd)
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(options.user, options.password, options.root, perm="elradfmwMT")
+    FaultyHandler.authorizer = authorizer
+    first, last = (int(p) for p in options.passive.split("-"))
+    FaultyHandler.passive_ports = list(range(first, last + 1))
+    if options.throttle:
+        class SlowDTPHandler(ThrottledDTPHandler):
+            read_limit = options.throttle
+        FaultyHandler.dtp_handler = SlowDTPHandler
+
+    server = FTPServer(("127.0.0.1", options.port), FaultyHandler)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
