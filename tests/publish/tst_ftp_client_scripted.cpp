@@ -8,7 +8,9 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <functional>
+#include <unistd.h>
 
 using quillery::FtpClient;
 
@@ -534,6 +536,33 @@ void TestFtpClientScripted::conversation_data() {
                QVERIFY(!c.Connected());
            })
         << "" << ClientCheck(NoCheck);
+
+    // The working directory, and uploads from an open file.
+    QTest::addRow("PWD with quotes doubled inside")
+        << Login() + Script{Expect("PWD"), Reply("257 \"/home/a \"\"b\"\"\" is current")} + Quit()
+        << ClientRun([](FtpClient& c) {
+               c.Connect();
+               QCOMPARE(c.PrintWorkingDirectory(), std::string("/home/a \"b\""));
+           })
+        << "" << ClientCheck(NoCheck);
+    QTest::addRow("PWD without a quoted name")
+        << Login() + Script{Expect("PWD"), Reply("257 somewhere")} + Quit()
+        << ClientRun([](FtpClient& c) {
+               c.Connect();
+               c.PrintWorkingDirectory();
+           })
+        << "No directory name" << ClientCheck(NoCheck);
+    QTest::addRow("open file sent from its first byte")
+        << Login() + StoreOk("small.htm") + Quit() << ClientRun([smallPath](FtpClient& c) {
+               const int fd = ::open(smallPath.c_str(), O_RDONLY | O_CLOEXEC);
+               QVERIFY(fd >= 0);
+               // Wherever the descriptor stands, the whole file goes.
+               QVERIFY(::lseek(fd, 0, SEEK_END) > 0);
+               c.Connect();
+               c.StoreFile(fd, "small.htm");
+               ::close(fd);
+           })
+        << "" << receivedSmall;
 }
 
 void TestFtpClientScripted::conversation() {

@@ -271,6 +271,61 @@ private slots:
         QCOMPARE(g_notices, 0);
     }
 
+    // ---- uploads ---------------------------------------------------------------------------
+
+    // A file becomes published after its upload only when what was sent is
+    // still the file at its path.
+    void uploadFileMarksOnlyWhatWasSent_data() {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("refuseAttributes");
+        QTest::addColumn<bool>("marked");
+        QTest::addColumn<std::uint32_t>("after");
+        QTest::addRow("nothing") << "" << false << true << std::uint32_t(kAttrArchive);
+        QTest::addRow("written in place")
+            << "append" << false << false << std::uint32_t(kAttrNormal);
+        QTest::addRow("replaced by a save")
+            << "save" << false << false << std::uint32_t(kAttrNormal);
+        QTest::addRow("read-only") << "read-only" << false << true << std::uint32_t(kAttrArchive);
+        QTest::addRow("no extended attributes")
+            << "" << true << true << std::uint32_t(kAttrArchive);
+        QTest::addRow("no extended attributes, written")
+            << "append" << true << false << std::uint32_t(kAttrNormal);
+    }
+
+    void uploadFileMarksOnlyWhatWasSent() {
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, refuseAttributes);
+        QFETCH(bool, marked);
+        QFETCH(std::uint32_t, after);
+        testing::SimulateAttributeRefusal(refuseAttributes);
+        QTemporaryDir site;
+        const QString s = SitePath(site);
+        const QString f = s + QStringLiteral("page.htm");
+        WriteSiteFile(s, u"page.htm", "sent");
+        if (meanwhile == QLatin1String("read-only"))
+            QCOMPARE(::chmod(QFile::encodeName(f).constData(), 0444), 0);
+
+        TUploadFile upload(f);
+        char sent[8] = {};
+        QCOMPARE(::pread(upload.Descriptor(), sent, sizeof sent, 0), ssize_t(4));
+        if (meanwhile == QLatin1String("append")) {
+            QFile file(f);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write(" and more");
+        } else if (meanwhile == QLatin1String("save")) {
+            WriteSiteFile(s, u"page.htm", "saved again");
+        }
+        QCOMPARE(upload.MarkPublished(), marked);
+        QCOMPARE(FileAttributes(f), after);
+        testing::SimulateAttributeRefusal(false);
+    }
+
+    void uploadFileThatCannotBeOpened() {
+        QTemporaryDir site;
+        QVERIFY_THROWS_EXCEPTION(Error, TUploadFile(SitePath(site) + QStringLiteral("missing")));
+        QVERIFY_THROWS_EXCEPTION(Error, TUploadFile(site.path()));
+    }
+
     // ---- listing and purge ------------------------------------------------------------------
 
     void listing() {

@@ -1,0 +1,36 @@
+// Runs one publishing run of a site folder, as the program does but without
+// its window, and prints the status text: the process a test kills midway.
+// Usage: publish_child SITE_FOLDER HOST USER PASSWORD DIR
+#include "publish/ftp_client.h"
+#include "publish/publish_run.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <cstdio>
+
+namespace {
+
+class NoProgress final : public quillery::TPublishProgress {
+public:
+    void Step() override {}
+    void Planned(int) override {}
+    void Advanced(int) override {}
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 6) {
+        std::fputs("usage: publish_child SITE_FOLDER HOST USER PASSWORD DIR\n", stderr);
+        return 2;
+    }
+    quillery::FtpClient client;
+    quillery::ConfigureForPublishing(client);
+    NoProgress progress;
+    quillery::TPublishRun run(client, args[1], {args[2], args[3], args[4], args[5]}, progress, {});
+    const quillery::TPublishReport report = run.Run();
+    std::puts(quillery::PublishStatusText(report, QLocale::system()).toUtf8().constData());
+    return report.outcome == quillery::TPublishOutcome::Completed && report.Failures() == 0 ? 0 : 1;
+}
