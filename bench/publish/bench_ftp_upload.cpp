@@ -1,6 +1,7 @@
 // Uploads 1,000 files of 10 KB to a local vsftpd, one StoreFile after
 // another, then takes the name listing; then the same upload with
 // "lftp mirror -R" on one connection. Prints both times and their ratio.
+#include "bench/publish/lftp_mirror.h"
 #include "publish/ftp_client.h"
 #include "store/atomic_write.h"
 #include "store/error.h"
@@ -9,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -58,28 +58,6 @@ double UploadWithClient(const LocalFtpServer& server, const QString& source,
     return seconds;
 }
 
-double UploadWithLftp(const LocalFtpServer& server, const QString& source, const QString& home) {
-    const QString script =
-        QStringLiteral("set ftp:passive-mode true; set net:max-retries 1; "
-                       "set net:connection-limit 1; set mirror:parallel-transfer-count 1; "
-                       "open -u %1,%2 -p %3 127.0.0.1; mirror -R --no-perms --no-symlinks %4 %5")
-            .arg(server.UserName(), server.Password())
-            .arg(server.Port())
-            .arg(source, server.RemoteDirectory());
-    QProcess lftp;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home);
-    lftp.setProcessEnvironment(environment);
-    lftp.setProcessChannelMode(QProcess::MergedChannels);
-    QElapsedTimer timer;
-    timer.start();
-    lftp.start(QStringLiteral("lftp"), {QStringLiteral("-c"), script});
-    if (!lftp.waitForFinished(600000) || lftp.exitCode() != 0) {
-        throw quillery::Error("lftp failed: " + lftp.readAll().toStdString());
-    }
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -109,7 +87,7 @@ int main(int argc, char** argv) {
             EmptyFolder(server.LocalDirectory());
             const double ours = UploadWithClient(server, source, names);
             EmptyFolder(server.LocalDirectory());
-            const double theirs = UploadWithLftp(server, source, home);
+            const double theirs = MirrorWithLftp(server, source, home);
             if (FileCount(server.LocalDirectory()) != kFileCount) {
                 throw quillery::Error("lftp did not upload every file");
             }

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+class LocalFtpServer;
+
+// Seconds that "lftp mirror -R" takes to bring the server's directory in
+// line with source, on one connection, with a home of its own. Throws
+// quillery::Error when lftp fails.
+double MirrorWithLftp(const LocalFtpServer& server, const QString& source, const QString& home);
