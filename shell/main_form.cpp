@@ -9,6 +9,7 @@
 #include "shell/dialog_shells.h"
 #include "shell/document_switcher.h"
 #include "shell/error_handler.h"
+#include "shell/focus_return.h"
 #include "shell/ftp_dlg.h"
 #include "shell/note_panel.h"
 #include "shell/publish_command.h"
@@ -82,6 +83,7 @@ TMainForm::TMainForm(QWidget* parent, Asker* asker)
     });
     WireActions();
     resize(kClientWidth, kClientHeight);
+    new TFocusReturn(this);
 
     // A file system that cannot keep publication states is told once; the
     // store may notice it on the publishing worker, so the box is queued.
