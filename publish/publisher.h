@@ -28,7 +28,6 @@ public:
     // closed with QUIT and Finished reports the run as stopped.
     void Stop();
     bool IsRunning() const { return m_running; }
-    bool StopRequested() const { return m_running && m_stop.stop_requested(); }
 
 signals:
     void ProgressStep();

@@ -28,7 +28,6 @@ public:
 
     // The site whose key the dialog reads and writes; set before showing.
     void SetSitePath(const QString& sitePath) { m_sitePath = sitePath; }
-    const QString& SitePath() const { return m_sitePath; }
 
     // Fills the fields from the site key and puts the focus on Host.
     void FormShow();

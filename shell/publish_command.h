@@ -38,7 +38,6 @@ public:
     // The progress bar and stop button, for the status bar; shown only
     // while a run goes.
     QWidget* RunIndicator() const { return m_indicator; }
-    QProgressBar* ProgressBar() const { return m_progress; }
     QToolButton* StopButton() const { return m_stop; }
 
     // The site to publish; also where the report of its last run is kept.

@@ -5,10 +5,10 @@
 // pause of the main window's event loop during a run against a server that
 // answers every command 200 ms late. Exits non-zero when a target is missed.
 #include "bench/publish/lftp_mirror.h"
+#include "bench/silent_asker.h"
 #include "publish/ftp_client.h"
 #include "publish/publish_run.h"
 #include "publish/publisher.h"
-#include "shell/asker.h"
 #include "shell/main_form.h"
 #include "store/error.h"
 #include "store/site_folder.h"
@@ -36,15 +36,6 @@ constexpr int kFileCount = 1000;
 constexpr int kFileSize = 10 * 1024;
 constexpr int kRounds = 3;
 constexpr int kReplyDelayMs = 200;
-
-class SilentAsker final : public Asker {
-public:
-    bool Confirm(const QString&) override { return false; }
-    void ShowError(const QString& text) override {
-        std::fprintf(stderr, "error: %s\n", qPrintable(text));
-    }
-    void ShowWarning(const QString& text) override { ShowError(text); }
-};
 
 class NoProgress final : public TPublishProgress {
 public:

@@ -2,8 +2,8 @@
 // 200 KB documents with 100 pictures each, and opening a 100,000-node site
 // until its tree is shown. Prints milliseconds.
 
+#include "bench/silent_asker.h"
 #include "editor/engine.h"
-#include "shell/asker.h"
 #include "shell/contents_model.h"
 #include "shell/jpeg_codec.h"
 #include "shell/main_form.h"
@@ -28,15 +28,6 @@
 namespace {
 
 using namespace quillery;
-
-class SilentAsker final : public Asker {
-public:
-    bool Confirm(const QString&) override { return false; }
-    void ShowError(const QString& text) override {
-        std::fprintf(stderr, "error: %s\n", qPrintable(text));
-    }
-    void ShowWarning(const QString& text) override { ShowError(text); }
-};
 
 void Write(const QString& path, const QByteArray& data) {
     QFile file(path);

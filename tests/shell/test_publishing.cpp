@@ -158,6 +158,33 @@ QAbstractButton* FtpButton(TMainForm& form) {
         form.ToolBarTree()->widgetForAction(form.ActionListEdit().FTP));
 }
 
+// A server that takes uploads at 256 KB a second.
+FtpFaults SlowUploads() {
+    FtpFaults faults;
+    faults.throttle = 256 * 1024;
+    return faults;
+}
+
+// A changed 1 MB file that is sent first: its upload takes seconds.
+QByteArray WriteBigFirstFile(SiteFixture& site) {
+    const QByteArray big(1024 * 1024, 'b');
+    SiteFixture::WriteFile(site.SiteFile(QStringLiteral("0-big.bin")), big);
+    SetChanged(site.SiteFile(QStringLiteral("0-big.bin")));
+    return big;
+}
+
+// Publishes and returns once the big file is on its way.
+void StartSlowRun(TMainForm& form, const LocalFtpServer& server) {
+    AnswerDialog(form, AccountOf(server), true);
+    form.ActionListEdit().FTP->trigger();
+    if (!form.PublishCommand().IsRunning())
+        qFatal("the run did not start");
+    if (!QTest::qWaitFor(
+            [&] { return server.ReceivedCommands().contains(QStringLiteral("STOR 0-big.bin")); },
+            30000))
+        qFatal("the big file was never sent");
+}
+
 // Clicks into the page's first line and types text there.
 void TypeIntoDocument(TMainForm& form, const QString& text) {
     QWidget* target = form.VISUALEdit().widget()->focusProxy();
@@ -479,23 +506,15 @@ void TestPublishing::serverThatStopsAnswering() {
 }
 
 void TestPublishing::stopEndsAfterTheCurrentFileAndHoldsOff() {
-    FtpFaults slow;
-    slow.throttle = 256 * 1024;
-    const LocalFtpServer server(FtpServerKind::Faulty, slow);
+    const LocalFtpServer server(FtpServerKind::Faulty, SlowUploads());
     SiteFixture site;
     WriteSmallSite(site);
-    const QByteArray big(1024 * 1024, 'b');
-    SiteFixture::WriteFile(site.SiteFile(QStringLiteral("0-big.bin")), big);
-    SetChanged(site.SiteFile(QStringLiteral("0-big.bin")));
+    const QByteArray big = WriteBigFirstFile(site);
     SetChanged(site.SiteFile(QStringLiteral("Notes.TXT")));
     auto form = site.OpenForm();
     TTreeNode* first = form->Tree().Root(0);
 
-    AnswerDialog(*form, AccountOf(server), true);
-    form->ActionListEdit().FTP->trigger();
-    QVERIFY(form->PublishCommand().IsRunning());
-    QTRY_VERIFY_WITH_TIMEOUT(server.ReceivedCommands().contains(QStringLiteral("STOR 0-big.bin")),
-                             30000);
+    StartSlowRun(*form, server);
 
     // Held off meanwhile, and said why.
     SiteFixture::Select(*form, form->Tree().Root(1));
@@ -530,22 +549,15 @@ void TestPublishing::stopEndsAfterTheCurrentFileAndHoldsOff() {
 }
 
 void TestPublishing::closingDuringARunStopsItThenSaves() {
-    FtpFaults slow;
-    slow.throttle = 256 * 1024;
-    const LocalFtpServer server(FtpServerKind::Faulty, slow);
+    const LocalFtpServer server(FtpServerKind::Faulty, SlowUploads());
     SiteFixture site;
     WriteSmallSite(site);
-    SiteFixture::WriteFile(site.SiteFile(QStringLiteral("0-big.bin")),
-                           QByteArray(1024 * 1024, 'b'));
-    SetChanged(site.SiteFile(QStringLiteral("0-big.bin")));
+    WriteBigFirstFile(site);
     SiteFixture::WriteFile(site.SiteFile(QStringLiteral("discarded.txt")), "x");
     SetDiscarded(site.SiteFile(QStringLiteral("discarded.txt")));
     auto form = site.OpenForm();
 
-    AnswerDialog(*form, AccountOf(server), true);
-    form->ActionListEdit().FTP->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(server.ReceivedCommands().contains(QStringLiteral("STOR 0-big.bin")),
-                             30000);
+    StartSlowRun(*form, server);
     QVERIFY(!form->close());
     QVERIFY(form->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 30000);
