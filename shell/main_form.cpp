@@ -12,6 +12,7 @@
 #include "shell/focus_return.h"
 #include "shell/ftp_dlg.h"
 #include "shell/note_panel.h"
+#include "shell/pressed_button.h"
 #include "shell/publish_command.h"
 #include "shell/publish_report_dlg.h"
 #include "shell/select_dlg.h"
@@ -290,12 +291,8 @@ QAbstractButton* TMainForm::ToolButton(QAction* action) const {
 }
 
 void TMainForm::AboutExecute() {
-    QAbstractButton* button = ToolButton(m_actions.About);
-    if (button)
-        button->setDown(true);
+    const TPressedButton pressed(ToolButton(m_actions.About));
     m_aboutBox->exec();
-    if (button)
-        button->setDown(false);
 }
 
 void TMainForm::FTPExecute() {

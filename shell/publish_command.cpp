@@ -3,6 +3,7 @@
 #include "publish/publisher.h"
 #include "shell/error_handler.h"
 #include "shell/ftp_dlg.h"
+#include "shell/pressed_button.h"
 #include "store/settings_store.h"
 
 #include <QAbstractButton>
@@ -18,26 +19,6 @@ namespace {
 
 constexpr const char* kProgressTexts[] = {"Синхронизация |", "Синхронизация /", "Синхронизация -",
                                           "Синхронизация \\"};
-
-// Shows a tool button pressed for as long as it lives.
-class PressedButton final {
-public:
-    explicit PressedButton(QAbstractButton* button) : m_button(button) {
-        if (m_button)
-            m_button->setDown(true);
-    }
-    ~PressedButton() { Release(); }
-    PressedButton(const PressedButton&) = delete;
-    PressedButton& operator=(const PressedButton&) = delete;
-    void Release() {
-        if (m_button)
-            m_button->setDown(false);
-        m_button = nullptr;
-    }
-
-private:
-    QAbstractButton* m_button;
-};
 
 } // namespace
 
@@ -86,7 +67,7 @@ void TPublishCommand::FTPExecute(QAbstractButton* button) {
     if (m_publisher.IsRunning())
         return;
     m_progressCounter = 0;
-    PressedButton pressed(button);
+    TPressedButton pressed(button);
     m_leave();
     m_dialog.SetSitePath(m_sitePath);
     if (m_dialog.exec() != QDialog::Accepted)
