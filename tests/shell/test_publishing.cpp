@@ -22,11 +22,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
@@ -217,6 +221,7 @@ class TestPublishing final : public QObject {
 private slots:
     void init() { testing::ResetAttributeRefusalState(); }
 
+    void accountDialog();
     void firstRunSendsTheSiteThenOnlyWhatChanged_data();
     void firstRunSendsTheSiteThenOnlyWhatChanged();
     void cancelSendsNothingAndKeepsWhatWasTyped();
@@ -231,6 +236,60 @@ private slots:
     void closingDuringARunStopsItThenSaves();
     void progressTextStartsAtTheBarInEveryRun();
 };
+
+namespace {
+
+// What the dialog shows once it is up; Tab walks the fields in order.
+void CheckAccountDialog(TMainForm& form) {
+    TFTPDlg* dialog = form.FTPDlg();
+    QCOMPARE(dialog->windowTitle(), Utf8("Синхронизация"));
+    QVERIFY(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    QVERIFY(FtpButton(form)->isDown());
+    const std::pair<QLineEdit*, const char*> fields[] = {{dialog->Host(), "Адрес ftp сервера:"},
+                                                         {dialog->Username(), "Логин:"},
+                                                         {dialog->Password(), "Пароль:"},
+                                                         {dialog->Dir(), "Директория на сервере:"}};
+    for (const auto& [edit, label] : fields) {
+        QCOMPARE(dialog->focusWidget(), edit);
+        const auto labels = dialog->findChildren<QLabel*>();
+        const auto it = std::find_if(labels.begin(), labels.end(),
+                                     [&](QLabel* l) { return l->buddy() == edit; });
+        QVERIFY(it != labels.end());
+        QCOMPARE((*it)->text(), Utf8(label));
+        QVERIFY((*it)->geometry().right() < edit->geometry().left());
+        QTest::keyClick(edit, Qt::Key_Tab);
+    }
+    QCOMPARE(dialog->focusWidget(), dialog->OKBtn());
+    QCOMPARE(dialog->OKBtn()->text(), QStringLiteral("OK"));
+    QCOMPARE(dialog->CancelBtn()->text(), Utf8("Отмена"));
+    // The password shows a star for each typed character.
+    QCOMPARE(dialog->Password()->echoMode(), QLineEdit::Password);
+    QStyleOptionFrame option;
+    option.initFrom(dialog->Password());
+    QCOMPARE(dialog->Password()->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &option,
+                                                    dialog->Password()),
+             int('*'));
+}
+
+} // namespace
+
+void TestPublishing::accountDialog() {
+    SiteFixture site;
+    WriteSmallSite(site);
+    auto form = site.OpenForm();
+    TFTPDlg* dialog = form->FTPDlg();
+    bool shown = false;
+    WhenShown(dialog, [&] {
+        shown = true;
+        CheckAccountDialog(*form);
+        QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Escape);
+    });
+    form->ActionListEdit().FTP->trigger();
+    QVERIFY(shown);
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(!FtpButton(*form)->isDown());
+}
 
 void TestPublishing::firstRunSendsTheSiteThenOnlyWhatChanged_data() {
     QTest::addColumn<FtpServerKind>("kind");
@@ -377,6 +436,12 @@ void TestPublishing::remoteCleanupAndCaseRules() {
     SiteFixture::WriteFile(site.SiteFile(QStringLiteral("ro.txt")), "new read-only");
     QVERIFY(::chmod(QFile::encodeName(site.SiteFile(QStringLiteral("ro.txt"))).constData(), 0444) ==
             0);
+    // Never sent: a folder, a discarded file, a half-written file of a crash.
+    QVERIFY(QDir(site.SitePath()).mkdir(QStringLiteral("drafts")));
+    SiteFixture::WriteFile(site.SiteFile(QStringLiteral("drafts/page.htm")), "draft");
+    SiteFixture::WriteFile(site.SiteFile(QStringLiteral("dropped.jpg")), "dropped");
+    SetDiscarded(site.SiteFile(QStringLiteral("dropped.jpg")));
+    SiteFixture::WriteFile(site.SiteFile(QStringLiteral(".~quillery-a1b2c3")), "half");
     auto form = site.OpenForm();
 
     Publish(*form, AccountOf(server));
@@ -394,6 +459,9 @@ void TestPublishing::remoteCleanupAndCaseRules() {
     // Read-only counts as changed: sent, then published and writable.
     QCOMPARE(onServer.value(QStringLiteral("ro.txt")), QByteArray("new read-only"));
     QCOMPARE(FileAttributes(site.SiteFile(QStringLiteral("ro.txt"))), std::uint32_t(kAttrArchive));
+    for (const QString& name : {QStringLiteral("drafts"), QStringLiteral("dropped.jpg"),
+                                QStringLiteral(".~quillery-a1b2c3")})
+        QVERIFY2(!QFileInfo::exists(remote + name), qPrintable(name));
     // Stale files go; folders and names with a directory part stay.
     QVERIFY(!onServer.contains(QStringLiteral("stale.htm")));
     QVERIFY(QFileInfo(remote + QStringLiteral("cgi-bin")).isDir());
