@@ -60,11 +60,8 @@ void TContentsCommands::DeleteItemExecute() {
     TTreeNode* node = Selected();
     if (!node || node->HasChildren())
         return;
-    for (const QString& name : std::as_const(m_state.OwnedFiles)) {
-        const QString path = SiteFilePath(m_state.SitePath, name);
-        if (!path.isEmpty())
-            SetDiscarded(path);
-    }
+    for (const QString& name : std::as_const(m_state.OwnedFiles))
+        DiscardDocumentFile(m_state.SitePath, name);
     m_state.SwitchAllowed = true;
     m_state.DocumentLoaded = false;
     m_switcher.ForgetOpenNode();

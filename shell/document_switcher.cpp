@@ -235,11 +235,8 @@ void TDocumentSwitcher::ImportReferences() {
 void TDocumentSwitcher::DiscardDroppedFiles(const TTreeNode& node) {
     const QStringList owned = CollectOwnedFiles(&node);
     for (const QString& name : std::as_const(m_state.OwnedFiles)) {
-        if (owned.contains(name))
-            continue;
-        const QString path = SiteFilePath(m_state.SitePath, name);
-        if (!path.isEmpty())
-            SetDiscarded(path);
+        if (!owned.contains(name))
+            DiscardDocumentFile(m_state.SitePath, name);
     }
     m_state.OwnedFiles = owned;
 }

@@ -383,6 +383,19 @@ bool TUploadFile::MarkPublished() {
     return true;
 }
 
+bool IsSiteOwnFile(QStringView name) {
+    for (const char16_t* own : {u"index", u"index.txt", u"index.html", u"site.css", u"site.js"})
+        if (AsciiEqualNoCase(name, QStringView(own)))
+            return true;
+    return false;
+}
+
+void DiscardDocumentFile(const QString& sitePath, QStringView name) {
+    const QString path = SiteFilePath(sitePath, name);
+    if (!path.isEmpty() && !IsSiteOwnFile(name))
+        SetDiscarded(path);
+}
+
 namespace testing {
 void SimulateAttributeRefusal(bool refuse) {
     g_simulateRefusal = refuse;

@@ -179,6 +179,16 @@ enum class TListMode {
 // A folder that cannot be read lists nothing.
 std::vector<TSiteFile> ListSiteFiles(const QString& sitePath, TListMode mode);
 
+// The files of the site itself rather than of any document: `index`,
+// `index.txt` and the site's own pages (index.html, site.css, site.js). A
+// document may link to them but never gives them up. Names compared without
+// regard to ASCII case.
+bool IsSiteOwnFile(QStringView name);
+
+// Marks a file that a document no longer uses as discarded, unless it is one
+// of the site's own files or its name is not bare.
+void DiscardDocumentFile(const QString& sitePath, QStringView name);
+
 // Clean-up at close: every file whose word is exactly hidden is reset to
 // normal and deleted; failures are ignored. Files with more attributes stay.
 void PurgeDiscardedFiles(const QString& sitePath);

@@ -71,6 +71,8 @@ private slots:
     void sameOutsidePictureInTwoDocuments();
     void contentsLinkAndLinkToAnotherDocument();
     void removedPictureIsDiscardedAndPurgedAtClose();
+    void siteOwnFilesAreNeverDiscarded_data();
+    void siteOwnFilesAreNeverDiscarded();
     void thumbnailChosenKeptRemovedReplaced();
     void thumbnailNeverOverwritesSiteFile();
     void deleteDiscardsFilesAndDoesNotSave();
@@ -284,6 +286,47 @@ void TestDocumentSwitching::removedPictureIsDiscardedAndPurgedAtClose() {
     QVERIFY(!QFileInfo::exists(site.SiteFile(QStringLiteral("own.jpg"))));
     QVERIFY(QFileInfo::exists(site.SiteFile(QStringLiteral("kept.jpg"))));
     QVERIFY(QFileInfo::exists(site.SiteFile(kA)));
+}
+
+void TestDocumentSwitching::siteOwnFilesAreNeverDiscarded_data() {
+    QTest::addColumn<bool>("deleteDocument");
+    QTest::newRow("links removed from the document") << false;
+    QTest::newRow("document deleted") << true;
+}
+
+// A document may link to the site's own pages; giving up the link or the
+// document must not delete the home page with it.
+void TestDocumentSwitching::siteOwnFilesAreNeverDiscarded() {
+    QFETCH(bool, deleteDocument);
+    SiteFixture site;
+    site.WriteFlatIndex({{QStringLiteral("A"), kA}, {QStringLiteral("B"), kB}});
+    const QStringList own = {QStringLiteral("index.html"), QStringLiteral("site.css"),
+                             QStringLiteral("site.js")};
+    for (const QString& name : own)
+        SiteFixture::WriteFile(site.SiteFile(name), "/* the site's own */");
+    SiteFixture::WriteFile(site.SiteFile(QStringLiteral("own.jpg")), SiteFixture::Jpeg(4, 4));
+    SiteFixture::WriteFile(site.SiteFile(kA),
+                           SiteFixture::Document(QStringLiteral(
+                               "<A href=\"index.html\">На главную</A> "
+                               "<A href=\"site.css\">стили</A> "
+                               "<A href=\"site.js\">сценарий</A><IMG src=\"own.jpg\">")));
+    auto form = site.OpenForm();
+    QVERIFY(form->State().OwnedFiles.contains(QStringLiteral("index.html")));
+    if (deleteDocument) {
+        site.asker.answers = {true};
+        form->ActionListEdit().DeleteItem->trigger();
+        QCOMPARE(form->Tree().NodeCount(), std::size_t(1));
+    } else {
+        for (int i = 2; i >= 0; --i)
+            form->VISUALEdit().link(i)->setOuterHTML(QString());
+        form->VISUALEdit().image(0)->setOuterHTML(QString());
+        SiteFixture::Select(*form, Root(*form, 1));
+    }
+    QVERIFY(IsDiscarded(site.SiteFile(QStringLiteral("own.jpg"))));
+    QVERIFY(form->FormClose());
+    QVERIFY(!QFileInfo::exists(site.SiteFile(QStringLiteral("own.jpg"))));
+    for (const QString& name : own)
+        QVERIFY2(QFileInfo::exists(site.SiteFile(name)), qPrintable(name));
 }
 
 void TestDocumentSwitching::thumbnailChosenKeptRemovedReplaced() {
