@@ -18,6 +18,7 @@
       "веб-сервер, например командой «python3 -m http.server» в папке сайта.",
     previous: "Назад",
     next: "Дальше",
+    moreCards: "Показать ещё",
     dated: "Дата: ",
   };
 
@@ -35,6 +36,7 @@
   const meta = document.getElementById("site-meta");
   const children = document.getElementById("site-children");
   const cards = document.getElementById("site-cards");
+  const moreCards = document.getElementById("site-more-cards");
   const pager = document.getElementById("site-pager");
   const status = document.getElementById("site-status");
   const narrow = window.matchMedia("(max-width: 56rem)");
@@ -62,42 +64,69 @@
   const nodes = []; // pre-order
   const byFile = new Map();
 
-  // An item is up to five strings (title, file, date, note, thumbnail) and
-  // then its children: null or a list of items.
+  // One entry of the contents. An item of `index` is up to five strings
+  // (title, file, date, note, thumbnail) and then its children: null or a
+  // list of items. Only the file name is read at once (addresses need it);
+  // the other fields when something shows them.
+  class Node {
+    constructor(item, strings, parent, index) {
+      this.item = null; // its tree item, once shown
+      this.fields = item;
+      this.strings = strings;
+      const file = asciiLower(this.field(1));
+      this.file = isBareName(file) ? file : ""; // never a name that leaves the folder
+      this.parent = parent;
+      this.level = parent ? parent.level + 1 : 0;
+      this.index = index; // among its siblings
+      this.order = nodes.length; // in the whole contents
+      this.children = [];
+      this.group = null; // the list element of its children's items, once shown
+      this.list = null; // the shown part of that list
+      this.expanded = false;
+    }
+
+    field(i) {
+      return i < this.strings ? unescapeField(this.fields[i]) : "";
+    }
+
+    get title() {
+      return this.cached("_title", 0);
+    }
+
+    get date() {
+      return this.cached("_date", 2);
+    }
+
+    get note() {
+      return this.cached("_note", 3);
+    }
+
+    get thumb() {
+      if (this._thumb === undefined) {
+        const thumb = asciiLower(this.field(4));
+        this._thumb = isBareName(thumb) ? thumb : "";
+      }
+      return this._thumb;
+    }
+
+    cached(key, i) {
+      if (this[key] === undefined) this[key] = this.field(i);
+      return this[key];
+    }
+  }
+
   function readItems(items, parent) {
     const list = [];
     if (!Array.isArray(items)) return list;
     for (const item of items) {
       if (!Array.isArray(item)) continue;
-      const fields = [];
-      let kids = null;
-      for (const value of item) {
-        if (typeof value !== "string") {
-          kids = value;
-          break;
-        }
-        fields.push(value);
-      }
-      const node = {
-        title: unescapeField(fields[0]),
-        file: asciiLower(unescapeField(fields[1])),
-        date: unescapeField(fields[2]),
-        note: unescapeField(fields[3]),
-        thumb: asciiLower(unescapeField(fields[4])),
-        parent,
-        order: nodes.length,
-        children: [],
-        item: null, // its tree item, once shown
-        group: null, // the list of its children's tree items, once shown
-        expanded: false,
-      };
-      // A name that could leave the folder is never fetched.
-      if (!isBareName(node.file)) node.file = "";
-      if (!isBareName(node.thumb)) node.thumb = "";
+      let strings = 0;
+      while (strings < item.length && typeof item[strings] === "string") ++strings;
+      const node = new Node(item, strings, parent, list.length);
       nodes.push(node);
       if (node.file && !byFile.has(node.file)) byFile.set(node.file, node);
       list.push(node);
-      node.children = readItems(kids, node);
+      node.children = readItems(item[strings], node);
     }
     return list;
   }
@@ -123,17 +152,32 @@
 
   // ---- The tree ------------------------------------------------------------
 
+  // A list of siblings shows its first items at once and the rest as the
+  // contents pane is scrolled towards them or the keyboard reaches them, so
+  // a site of any size shows its tree at once.
+  const FIRST_ITEMS = 100;
+  const MORE_ITEMS = 300;
+
   const nodeOfItem = new WeakMap();
+  const listOfMarker = new WeakMap();
+  const markerWatch =
+    "IntersectionObserver" in window
+      ? new IntersectionObserver(markersSeen, { root: contents, rootMargin: "0px 0px 800px 0px" })
+      : null;
   let roots = [];
+  let rootList = null; // the shown part of the list of roots
   let tabStop = null; // the node whose item is reached with Tab
   let current = null; // the node whose document is shown
 
-  function treeItem(node) {
+  function treeItem(node, siblings) {
     const li = element("li");
     li.setAttribute("role", "none");
     const item = element("a");
     item.setAttribute("role", "treeitem");
-    item.tabIndex = -1;
+    item.setAttribute("aria-level", String(node.level + 1));
+    item.setAttribute("aria-setsize", String(siblings.length));
+    item.setAttribute("aria-posinset", String(node.index + 1));
+    item.tabIndex = node === tabStop ? 0 : -1;
     if (node.file) item.setAttribute("href", addressOf(node));
     const twisty = element("span", "twisty");
     twisty.setAttribute("aria-hidden", "true");
@@ -147,28 +191,67 @@
     return li;
   }
 
-  function itemList(list) {
-    const fragment = document.createDocumentFragment();
-    for (const node of list) fragment.appendChild(treeItem(node));
-    return fragment;
+  function itemList(container, siblings) {
+    const list = { container, siblings, shown: 0, marker: null };
+    showItems(list, markerWatch ? FIRST_ITEMS : siblings.length);
+    return list;
   }
 
-  // A branch's items are made the first time it opens, so a large site
-  // shows its tree as fast as a small one.
+  function showItems(list, count) {
+    const end = Math.min(list.siblings.length, list.shown + count);
+    if (end <= list.shown) return;
+    const fragment = document.createDocumentFragment();
+    for (let i = list.shown; i < end; ++i) fragment.appendChild(treeItem(list.siblings[i], list.siblings));
+    list.shown = end;
+    list.container.insertBefore(fragment, list.marker);
+    if (list.marker) markerWatch.unobserve(list.marker);
+    if (end === list.siblings.length) {
+      if (list.marker) list.marker.remove();
+      list.marker = null;
+      return;
+    }
+    if (!list.marker) {
+      list.marker = element("li", "tree-more");
+      list.marker.setAttribute("role", "none");
+      listOfMarker.set(list.marker, list);
+      list.container.appendChild(list.marker);
+    }
+    // Watched afresh, so a marker still in sight asks for more again.
+    markerWatch.observe(list.marker);
+  }
+
+  function markersSeen(entries) {
+    for (const entry of entries)
+      if (entry.isIntersecting) showItems(listOfMarker.get(entry.target), MORE_ITEMS);
+  }
+
+  // The node's tree item, made now if its list has not come to it yet; its
+  // branch is opened to it.
+  function itemOf(node) {
+    if (!node.item) {
+      if (node.parent) setExpanded(node.parent, true);
+      const list = node.parent ? node.parent.list : rootList;
+      showItems(list, node.index + 1 - list.shown);
+    }
+    return node.item;
+  }
+
+  // A branch's items are made the first time it opens.
   function setExpanded(node, open) {
     if (!node.children.length || node.expanded === open) return;
+    const item = itemOf(node);
     node.expanded = open;
     if (open && !node.group) {
       const group = element("ul");
       group.setAttribute("role", "group");
       group.id = "site-group-" + node.order;
-      group.appendChild(itemList(node.children));
-      node.item.parentNode.appendChild(group);
-      node.item.setAttribute("aria-owns", group.id);
+      item.parentNode.appendChild(group);
+      item.setAttribute("aria-owns", group.id);
       node.group = group;
+      node.list = itemList(group, node.children);
     }
     node.group.hidden = !open;
-    node.item.setAttribute("aria-expanded", String(open));
+    item.setAttribute("aria-expanded", String(open));
     if (!open && tabStop && isInside(tabStop, node)) setTabStop(node);
   }
 
@@ -177,20 +260,13 @@
     return false;
   }
 
-  function reveal(node) {
-    const path = [];
-    for (let n = node.parent; n; n = n.parent) path.push(n);
-    for (let i = path.length - 1; i >= 0; --i) setExpanded(path[i], true);
-  }
-
   function setTabStop(node) {
     if (tabStop && tabStop.item) tabStop.item.tabIndex = -1;
     tabStop = node;
-    node.item.tabIndex = 0;
+    itemOf(node).tabIndex = 0;
   }
 
   function focusItem(node) {
-    reveal(node);
     setTabStop(node);
     node.item.focus();
     keepInView(node);
@@ -204,8 +280,7 @@
     if (node.expanded) return node.children[0];
     for (let n = node; n; n = n.parent) {
       const siblings = siblingsOf(n);
-      const index = siblings.indexOf(n);
-      if (index + 1 < siblings.length) return siblings[index + 1];
+      if (n.index + 1 < siblings.length) return siblings[n.index + 1];
     }
     return null;
   }
@@ -216,9 +291,7 @@
   }
 
   function previousVisible(node) {
-    const siblings = siblingsOf(node);
-    const index = siblings.indexOf(node);
-    return index > 0 ? lastVisibleIn(siblings[index - 1]) : node.parent;
+    return node.index > 0 ? lastVisibleIn(siblingsOf(node)[node.index - 1]) : node.parent;
   }
 
   // Scrolls the contents pane alone, never the page.
@@ -233,11 +306,9 @@
     if (current && current.item) current.item.removeAttribute("aria-current");
     current = node;
     if (!node) return;
-    reveal(node);
     setExpanded(node, true);
-    node.item.setAttribute("aria-current", "page");
+    itemOf(node).setAttribute("aria-current", "page");
     setTabStop(node);
-    if (!narrow.matches) keepInView(node);
   }
 
   // Next visible node, after node and round again, whose title starts with
@@ -338,13 +409,10 @@
 
   // ---- Addresses and history -----------------------------------------------
 
-  function home() {
-    return nodes.find((node) => node.file) || null;
-  }
-
+  let home = null; // the first node with a document: the page without a query
   function nodeFromAddress() {
     let query = location.search.slice(1);
-    if (!query) return home();
+    if (!query) return home;
     try {
       query = decodeURIComponent(query);
     } catch (error) {
@@ -387,8 +455,7 @@
     if (!link) return;
     const target = (link.getAttribute("target") || "").toLowerCase();
     if (!["", "index", "_self", "_top", "_parent"].includes(target)) return;
-    const first = home();
-    const name = link === brand ? first && first.file : contentsLinkTarget(link);
+    const name = link === brand ? home && home.file : contentsLinkTarget(link);
     if (!name) return;
     event.preventDefault();
     go(name, true);
@@ -415,13 +482,14 @@
       return;
     }
     markCurrent(node);
-    const first = home();
     document.title =
-      node === first ? brand.textContent : titleOf(node) + " \u2014 " + brand.textContent;
+      node === home ? brand.textContent : titleOf(node) + " \u2014 " + brand.textContent;
     showTrail(node);
     showMeta(node);
     showCards(node);
     showPager(node);
+    // Last, so the page is laid out once.
+    if (!narrow.matches) keepInView(node);
     const request = ++serial;
     article.setAttribute("aria-busy", "true");
     loadDocument(node.file).then(
@@ -486,10 +554,33 @@
     meta.textContent = node.date ? TEXT.dated + node.date : "";
   }
 
+  // Cards come in portions: a section of thousands shows the first ones and
+  // a button for the next.
+  const CARD_PORTION = 60;
+  let cardsOf = null;
+
   function showCards(node) {
     children.hidden = !node.children.length;
-    cards.replaceChildren(...node.children.map(card));
+    cardsOf = node;
+    cards.replaceChildren();
+    showMoreCards();
   }
+
+  function showMoreCards() {
+    const list = cardsOf.children;
+    const from = cards.childElementCount;
+    const to = Math.min(list.length, from + CARD_PORTION);
+    cards.append(...list.slice(from, to).map(card));
+    moreCards.hidden = to === list.length;
+    moreCards.textContent = TEXT.moreCards + " (" + (list.length - to) + ")";
+  }
+
+  moreCards.addEventListener("click", () => {
+    const from = cards.childElementCount;
+    showMoreCards();
+    const link = cards.children[from] && cards.children[from].querySelector("a");
+    if (link) link.focus();
+  });
 
   function card(node) {
     const li = element("li", "card");
@@ -522,9 +613,10 @@
   }
 
   function showPager(node) {
-    const withFile = (n) => n.file;
-    const before = nodes.slice(0, node.order).reverse().find(withFile);
-    const after = nodes.slice(node.order + 1).find(withFile);
+    let before = null;
+    let after = null;
+    for (let i = node.order - 1; i >= 0 && !before; --i) if (nodes[i].file) before = nodes[i];
+    for (let i = node.order + 1; i < nodes.length && !after; ++i) if (nodes[i].file) after = nodes[i];
     pager.hidden = !before && !after;
     pager.replaceChildren();
     if (before) pager.appendChild(pagerLink(before, "previous", "\u2190 " + TEXT.previous));
@@ -599,8 +691,9 @@
       return;
     }
     roots = readItems(window.index, null);
+    home = nodes.find((node) => node.file) || null;
     brand.textContent = roots.length ? titleOf(roots[0]) : TEXT.site;
-    tree.appendChild(itemList(roots));
+    rootList = itemList(tree, roots);
     if (roots.length) setTabStop(roots[0]);
     if ("scrollRestoration" in history) history.scrollRestoration = "manual";
     if (!nodes.length) {

@@ -46,6 +46,13 @@ const QString kProbe = QStringLiteral(R"((() => {
   observer.observe(document, {childList: true, subtree: true});
 })())");
 
+// What the index costs by itself: the page loads it and shows one item.
+const QByteArray kIndexAlone =
+    "<!DOCTYPE html>\n<meta charset=\"utf-8\">\n<ul id=\"site-tree\"></ul>\n"
+    "<script src=\"index\" charset=\"windows-1251\"></script>\n"
+    "<script>document.getElementById('site-tree').appendChild(document.createElement('li'))"
+    ".textContent = index.length;</script>\n";
+
 QString FileName(int i) {
     return QStringLiteral("3f6b2a10-5c1e-4d2b-9a7e-%1.htm").arg(i, 12, 10, QLatin1Char('0'));
 }
@@ -84,6 +91,7 @@ void WriteSite(const QString& folder, int perRoot, const std::vector<int>& docum
     buffer.open(QIODevice::WriteOnly);
     thumb.save(&buffer, "JPEG");
     WriteFileAtomically(folder + QStringLiteral("thumb.jpg"), jpeg);
+    WriteFileAtomically(folder + QStringLiteral("index-alone.html"), kIndexAlone);
     const QDir pages(QStringLiteral(QUILLERY_SITE_PAGES));
     for (const QString& name : pages.entryList(QDir::Files)) {
         QFile file(pages.filePath(name));
@@ -102,6 +110,7 @@ struct Case {
     const char* what;
     int perRoot;
     int addressed; // node in the address, or -1 for the home page
+    const char* page;
 };
 
 } // namespace
@@ -115,9 +124,12 @@ int main(int argc, char** argv) {
     QTemporaryDir root;
 
     const Case cases[] = {
-        {"100 sections of 100, home page", 100, -1},
-        {"100 sections of 100, a page deep in the last section", 100, kNodes - 1},
-        {"10,000 roots, all shown at once, home page", kNodes, -1},
+        {"100 sections of 100, home page", 100, -1, "index.html"},
+        {"100 sections of 100, a page deep in the last section", 100, kNodes - 1, "index.html"},
+        {"10,000 roots, home page", 1, -1, "index.html"},
+        {"one root with 9,999 children, home page", kNodes, -1, "index.html"},
+        {"for comparison, 100 sections of 100, a bare page that only loads the index", 100, -1,
+         "index-alone.html"},
     };
     bool met = true;
     SiteBrowser browser(QSize(1280, 900));
@@ -127,7 +139,11 @@ int main(int argc, char** argv) {
     probe.setWorldId(QWebEngineScript::MainWorld);
     browser.View().page()->scripts().insert(probe);
 
+    // An argument picks the cases whose description holds it.
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     for (const Case& c : cases) {
+        if (!QString::fromUtf8(c.what).contains(only))
+            continue;
         const QString folder = root.filePath(QString::number(c.perRoot)) + QLatin1Char('/');
         if (!QFileInfo::exists(folder + QStringLiteral("index"))) {
             QDir().mkpath(folder);
@@ -136,11 +152,11 @@ int main(int argc, char** argv) {
         StaticHttpServer server(folder);
         const QString query =
             c.addressed < 0 ? QString() : QLatin1Char('?') + FileName(c.addressed);
-        std::vector<double> painted, inserted;
+        std::vector<double> painted, inserted, arrived;
         int items = 0;
         for (int run = 0; run < kRuns; ++run) {
             browser.Load(QUrl(QStringLiteral("about:blank")));
-            browser.Load(server.Url(QStringLiteral("index.html") + query));
+            browser.Load(server.Url(QString::fromLatin1(c.page) + query));
             if (!browser.WaitFor(QStringLiteral("performance.getEntriesByName('tree-painted')"
                                                 ".length"),
                                  30000))
@@ -148,21 +164,26 @@ int main(int argc, char** argv) {
             const QVariantList marks =
                 browser
                     .Js(QStringLiteral("['tree-inserted', 'tree-painted'].map(n => "
-                                       "performance.getEntriesByName(n)[0].startTime)"))
+                                       "performance.getEntriesByName(n)[0].startTime).concat("
+                                       "performance.getEntriesByType('resource').filter(e => "
+                                       "e.name.endsWith('/index'))[0].responseEnd)"))
                     .toList();
             inserted.push_back(marks[0].toDouble());
             painted.push_back(marks[1].toDouble());
+            arrived.push_back(marks[2].toDouble());
             items = browser
-                        .Js(QStringLiteral("document.querySelectorAll("
-                                           "'#site-tree [role=treeitem]').length"))
+                        .Js(QStringLiteral(
+                            "document.querySelectorAll('#site-tree li:not(.tree-more)').length"))
                         .toInt();
         }
         const double median = Median(painted);
-        met = met && median < kTargetMs;
-        std::printf("%s: %d items in the tree; on screen after %.0f ms median, %.0f ms worst "
-                    "(in the page after %.0f ms median), %d runs\n",
-                    c.what, items, median, *std::max_element(painted.begin(), painted.end()),
-                    Median(inserted), kRuns);
+        if (QByteArrayView(c.page) == "index.html")
+            met = met && median < kTargetMs;
+        std::printf("%s: on screen after %.0f ms median, %.0f ms worst (index arrived after "
+                    "%.0f ms, tree in the page after %.0f ms, %d items in it; medians of %d "
+                    "runs)\n",
+                    c.what, median, *std::max_element(painted.begin(), painted.end()),
+                    Median(arrived), Median(inserted), items, kRuns);
     }
     const qint64 indexSize = QFileInfo(root.filePath(QStringLiteral("100/index"))).size();
     std::printf("index of %d nodes: %.0f KB; target: tree on screen in under %.0f ms: %s\n", kNodes,

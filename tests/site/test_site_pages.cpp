@@ -92,6 +92,7 @@ private slots:
     void keyboardMovesThroughTheTree_data();
     void keyboardMovesThroughTheTree();
     void phoneWidthKeepsContentsInDrawer();
+    void longListsGrowWhenReached();
     void everyRequestStaysOnTheSite();
 
 private:
@@ -480,6 +481,87 @@ void TestSitePages::phoneWidthKeepsContentsInDrawer() {
     m_browser->Press(QStringLiteral("Esc"));
     QVERIFY(m_browser->WaitFor(drawer + QStringLiteral(" === 'hidden'")));
     QVERIFY(m_browser->Js(QStringLiteral("document.activeElement === ") + toggle).toBool());
+}
+
+// A site whose lists are longer than the page shows at first: 300 roots, the
+// first with 150 children.
+void TestSitePages::longListsGrowWhenReached() {
+    QTemporaryDir folder;
+    const QString site = folder.path() + QLatin1Char('/');
+    TContentsTree tree;
+    const auto file = [](int i) {
+        return QStringLiteral("page%1.htm").arg(i);
+    };
+    for (int i = 0; i < 300; ++i)
+        tree.AddChild(nullptr, ToCp1251(QStringLiteral("Раздел %1").arg(i)),
+                      {file(i).toStdString(), {}, {}, QDateTime::currentDateTime()});
+    for (int i = 0; i < 150; ++i)
+        tree.AddChild(tree.Root(0), ToCp1251(QStringLiteral("Страница %1").arg(i)),
+                      {file(1000 + i).toStdString(), {}, {}, QDateTime::currentDateTime()});
+    SaveContents(tree, site, kFormat);
+    for (const int i : {0, 299})
+        WriteFileAtomically(site + file(i), Document(QStringLiteral("Раздел"),
+                                                     QStringLiteral("<H1>Раздел %1</H1>").arg(i)));
+    for (const char* name : {"index.html", "site.css", "site.js"})
+        WriteFileAtomically(
+            site + QString::fromLatin1(name),
+            ReadAll(QStringLiteral(QUILLERY_SITE_PAGES "/") + QString::fromLatin1(name)));
+    StaticHttpServer server(site);
+
+    // The address names a root far down the list: it is shown and marked.
+    Open(QLatin1Char('?') + file(299), &server);
+    QVERIFY(Shows(QStringLiteral("Раздел 299")));
+    const QString marked =
+        QStringLiteral("document.querySelector('#site-tree [aria-current=page]')");
+    QCOMPARE(m_browser->Js(marked + QStringLiteral(".textContent")).toString(),
+             QStringLiteral("Раздел 299"));
+    QCOMPARE(m_browser
+                 ->Js(marked + QStringLiteral(".getAttribute('aria-posinset') + '/' + ") + marked +
+                      QStringLiteral(".getAttribute('aria-setsize')"))
+                 .toString(),
+             QStringLiteral("300/300"));
+
+    // Home, then End: the keyboard reaches the last root of the long list.
+    Open({}, &server);
+    QVERIFY(Shows(QStringLiteral("Раздел 0")));
+    const QString items = QStringLiteral("document.querySelectorAll('#site-tree [role=treeitem]')");
+    QVERIFY(m_browser->Js(items + QStringLiteral(".length")).toInt() < 450);
+    m_browser->Js(marked + QStringLiteral(".focus()"));
+    m_browser->Press(QStringLiteral("End"));
+    QVERIFY(
+        m_browser->WaitFor(QStringLiteral("document.activeElement.textContent === 'Раздел 299'")));
+
+    // Scrolling down the contents pane, a screen at a time, shows every item
+    // on the way.
+    const QString pane = QStringLiteral("document.getElementById('site-contents')");
+    m_browser->Js(pane + QStringLiteral(".scrollTop = 0"));
+    for (int i = 0; i < 200 && !m_browser
+                                    ->Js(pane + QStringLiteral(".scrollTop + ") + pane +
+                                         QStringLiteral(".clientHeight >= ") + pane +
+                                         QStringLiteral(".scrollHeight"))
+                                    .toBool();
+         ++i) {
+        m_browser->Js(pane + QStringLiteral(".scrollTop += ") + pane +
+                      QStringLiteral(".clientHeight"));
+        QTest::qWait(50);
+    }
+    QCOMPARE(m_browser->Js(items + QStringLiteral(".length")).toInt(), 450);
+    QCOMPARE(
+        m_browser->Js(QStringLiteral("document.querySelectorAll('.tree-more').length")).toInt(), 0);
+
+    // Cards come in portions, with a button for the next one.
+    const QString cards = QStringLiteral("document.querySelectorAll('#site-cards .card').length");
+    const QString more = QStringLiteral("document.getElementById('site-more-cards')");
+    QCOMPARE(m_browser->Js(cards).toInt(), 60);
+    QCOMPARE(m_browser->Js(more + QStringLiteral(".textContent")).toString(),
+             QStringLiteral("Показать ещё (90)"));
+    m_browser->Click(more);
+    QVERIFY(m_browser->WaitFor(cards + QStringLiteral(" === 120")));
+    QCOMPARE(m_browser->Js(QStringLiteral("document.activeElement.textContent")).toString(),
+             QStringLiteral("Страница 60"));
+    m_browser->Click(more);
+    QVERIFY(m_browser->WaitFor(cards + QStringLiteral(" === 150")));
+    QVERIFY(m_browser->Js(more + QStringLiteral(".hidden")).toBool());
 }
 
 void TestSitePages::everyRequestStaysOnTheSite() {
