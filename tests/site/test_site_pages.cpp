@@ -357,13 +357,13 @@ void TestSitePages::nodeWithChildrenShowsCards() {
                                          "no picture"),
                           kMarkupTitle + QStringLiteral(" | ") + kMarkupNote +
                               QStringLiteral(" | 01.06.2024 | apple-thumb.jpg 129x86")}));
-    QVERIFY(
-        !m_browser->Js(QStringLiteral("document.getElementById('site-children').hidden")).toBool());
+    const QString shown = QStringLiteral("document.getElementById('%1').offsetParent !== null");
+    QVERIFY(m_browser->Js(shown.arg(QStringLiteral("site-children"))).toBool());
+    QVERIFY(!m_browser->Js(shown.arg(QStringLiteral("site-more-cards"))).toBool());
 
     m_browser->Click(Item(QStringLiteral("Урожай 2024")));
     QVERIFY(Shows(QStringLiteral("Урожай 2024")));
-    QVERIFY(
-        m_browser->Js(QStringLiteral("document.getElementById('site-children').hidden")).toBool());
+    QVERIFY(!m_browser->Js(shown.arg(QStringLiteral("site-children"))).toBool());
 }
 
 void TestSitePages::pageTextsSurviveTheServersCharset_data() {
@@ -561,7 +561,7 @@ void TestSitePages::longListsGrowWhenReached() {
              QStringLiteral("Страница 60"));
     m_browser->Click(more);
     QVERIFY(m_browser->WaitFor(cards + QStringLiteral(" === 150")));
-    QVERIFY(m_browser->Js(more + QStringLiteral(".hidden")).toBool());
+    QVERIFY(m_browser->Js(more + QStringLiteral(".offsetParent === null")).toBool());
 }
 
 void TestSitePages::everyRequestStaysOnTheSite() {
