@@ -532,21 +532,19 @@
     const list = element("ol");
     const path = [];
     for (let n = node.parent; n; n = n.parent) path.unshift(n);
-    for (const n of path) {
-      const li = element("li");
-      if (n.file) {
-        const link = element("a", "", titleOf(n));
-        link.setAttribute("href", addressOf(n));
-        li.appendChild(link);
-      } else {
-        li.textContent = titleOf(n);
-      }
-      list.appendChild(li);
-    }
+    for (const n of path) list.appendChild(element("li")).appendChild(titleLink(n));
     const here = element("li", "", titleOf(node));
     here.setAttribute("aria-current", "page");
     list.appendChild(here);
     trail.replaceChildren(list);
+  }
+
+  // The node's title, a link to its document when it has one.
+  function titleLink(node) {
+    if (!node.file) return document.createTextNode(titleOf(node));
+    const link = element("a", "", titleOf(node));
+    link.setAttribute("href", addressOf(node));
+    return link;
   }
 
   function showMeta(node) {
@@ -585,15 +583,7 @@
   function card(node) {
     const li = element("li", "card");
     const body = element("div", "card-body");
-    const heading = element("h3", "card-title");
-    if (node.file) {
-      const link = element("a", "", titleOf(node));
-      link.setAttribute("href", addressOf(node));
-      heading.appendChild(link);
-    } else {
-      heading.textContent = titleOf(node);
-    }
-    body.appendChild(heading);
+    body.appendChild(element("h3", "card-title")).appendChild(titleLink(node));
     if (node.note) body.appendChild(element("p", "card-note", node.note));
     if (node.date) body.appendChild(element("p", "card-date", node.date));
     let picture;
