@@ -155,7 +155,7 @@
   // A list of siblings shows its first items at once and the rest as the
   // contents pane is scrolled towards them or the keyboard reaches them, so
   // a site of any size shows its tree at once.
-  const FIRST_ITEMS = 100;
+  const FIRST_ITEMS = 60;
   const MORE_ITEMS = 300;
 
   const nodeOfItem = new WeakMap();
@@ -554,7 +554,7 @@
 
   // Cards come in portions: a section of thousands shows the first ones and
   // a button for the next.
-  const CARD_PORTION = 60;
+  const CARD_PORTION = 30;
   let cardsOf = null;
 
   function showCards(node) {
