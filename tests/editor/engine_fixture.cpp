@@ -1,10 +1,15 @@
 #include "tests/editor/engine_fixture.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
 #include <QJsonDocument>
 #include <QJsonValue>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
@@ -46,16 +51,7 @@ void EngineFixture::open(const QString& path) {
 }
 
 QVariant EngineFixture::script(const QString& js) {
-    auto* view = static_cast<QWebEngineView*>(m_engine.widget());
-    QVariant result;
-    bool done = false;
-    view->page()->runJavaScript(js, QWebEngineScript::ApplicationWorld, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000))
-        qFatal("the engine did not answer a script");
-    return result;
+    return PageScript(m_engine.widget(), js);
 }
 
 void EngineFixture::selectText(const QString& selector, int from, int to) {
@@ -110,6 +106,45 @@ void EngineFixture::click(const QString& selector, Qt::KeyboardModifiers modifie
 
 QString EngineFixture::bodyHtml() {
     return script(QStringLiteral("document.body.innerHTML")).toString();
+}
+
+QVariant PageScript(QWidget* editArea, const QString& js) {
+    auto* view = static_cast<QWebEngineView*>(editArea);
+    QVariant result;
+    bool done = false;
+    view->page()->runJavaScript(js, QWebEngineScript::ApplicationWorld, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000))
+        qFatal("the engine did not answer a script");
+    return result;
+}
+
+void ChooseFile(QDialog* dialog, const QString& path) {
+    auto* files = qobject_cast<QFileDialog*>(dialog);
+    QVERIFY(files);
+    // Typed: selectFile() races the dialog's folder listing when the dialog
+    // opens on a folder of an earlier use.
+    auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->setText(path);
+    QMetaObject::invokeMethod(files, "accept");
+}
+
+void AnswerNextDialog(std::function<void(QDialog*)> answer) {
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            timer->stop();
+            answer(dialog);
+            // An answer that failed must fail the test, not leave it waiting.
+            if (dialog->isVisible())
+                dialog->reject();
+        }
+    });
+    timer->start(20);
 }
 
 } // namespace quillery

@@ -3,6 +3,9 @@
 #include "editor/webengine/webengine_engine.h"
 
 #include <QTemporaryDir>
+#include <functional>
+
+class QDialog;
 
 namespace quillery {
 
@@ -36,5 +39,16 @@ private:
     QTemporaryDir m_dir;
     WebEngineEngine m_engine;
 };
+
+// Runs DOM script in the adapter's world of an engine's editing area and
+// returns its value.
+QVariant PageScript(QWidget* editArea, const QString& js);
+
+// Answers a file dialog as a user would: types the path and opens it.
+void ChooseFile(QDialog* dialog, const QString& path);
+
+// Runs answer on the next modal dialog once it shows, then makes sure the
+// dialog is gone.
+void AnswerNextDialog(std::function<void(QDialog*)> answer);
 
 } // namespace quillery

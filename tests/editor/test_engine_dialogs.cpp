@@ -7,32 +7,9 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
-#include <functional>
 
 using namespace quillery;
-
-namespace {
-
-// Runs answer on the next modal dialog once it shows, then makes sure the
-// dialog is gone.
-void AnswerNextDialog(std::function<void(QDialog*)> answer) {
-    auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
-            timer->stop();
-            answer(dialog);
-            // An answer that failed must fail the test, not leave it waiting.
-            if (dialog->isVisible())
-                dialog->reject();
-        }
-    });
-    timer->start(20);
-}
-
-} // namespace
 
 class TestEngineDialogs final : public QObject {
     Q_OBJECT
@@ -85,16 +62,7 @@ void TestEngineDialogs::pictureDialogInsertsChosenFile() {
     dot.fill(Qt::red);
     QVERIFY(dot.save(picture));
     f.selectText(QStringLiteral("#text"), 0, 0);
-    AnswerNextDialog([&](QDialog* dialog) {
-        auto* files = qobject_cast<QFileDialog*>(dialog);
-        QVERIFY(files);
-        // Typed as a user would: selectFile() races the dialog's folder
-        // listing when the dialog opens on a folder of an earlier use.
-        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(picture);
-        QMetaObject::invokeMethod(files, "accept");
-    });
+    AnswerNextDialog([&](QDialog* dialog) { ChooseFile(dialog, picture); });
     f.engine().Exec(TargetCommand::InsertImage);
     QCOMPARE(f.engine().imageSources().first(), QUrl::fromLocalFile(picture).toString());
 }
