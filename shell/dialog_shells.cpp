@@ -2,10 +2,6 @@
 
 namespace quillery {
 
-TFormLink::TFormLink(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("FormLink"));
-}
-
 TTableDlg::TTableDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TableDlg"));
 }

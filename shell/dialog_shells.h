@@ -4,9 +4,8 @@
 
 namespace quillery {
 
-// The dialogs of the link, table, cell, source and style
-// commands. Created once at start-up and kept; their contents arrive with
-// those commands.
+// The dialogs of the table, cell, source and style commands. Created once at start-up and kept;
+// their contents arrive with those commands.
 #define QUILLERY_DIALOG_SHELL(Name)                                                                \
     class Name final : public QDialog {                                                            \
     public:                                                                                        \
@@ -14,7 +13,6 @@ namespace quillery {
         Q_DISABLE_COPY_MOVE(Name)                                                                  \
     };
 
-QUILLERY_DIALOG_SHELL(TFormLink)
 QUILLERY_DIALOG_SHELL(TTableDlg)
 QUILLERY_DIALOG_SHELL(TCellDlg)
 QUILLERY_DIALOG_SHELL(THTMLSource)

@@ -7,12 +7,10 @@ namespace {
 
 QAction* MakeAction(QObject* owner, const char* name, const char* caption, const char* hint,
                     const QKeySequence& shortcut, ToolIcon icon) {
-    auto* action = new QAction(DrawToolIcon(icon), QString::fromUtf8(caption), owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setToolTip(QString::fromUtf8(hint));
-    action->setStatusTip(QString::fromUtf8(hint));
-    action->setShortcut(shortcut);
-    action->setShortcutContext(Qt::WindowShortcut);
+    QAction* action =
+        quillery::MakeAction(owner, QString::fromLatin1(name), QString::fromUtf8(caption),
+                             QString::fromUtf8(hint), shortcut);
+    action->setIcon(DrawToolIcon(icon));
     return action;
 }
 
@@ -21,6 +19,17 @@ QKeySequence CtrlAlt(Qt::Key key) {
 }
 
 } // namespace
+
+QAction* MakeAction(QObject* owner, const QString& name, const QString& caption,
+                    const QString& hint, const QKeySequence& shortcut) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(name);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    return action;
+}
 
 TActionListEdit TActionListEdit::Create(QObject* owner) {
     TActionListEdit list{};

@@ -5,6 +5,11 @@
 
 namespace quillery {
 
+// An action of the main window: its name, caption, hint (tool tip and status
+// text) and shortcut, which works wherever the focus is in the window.
+QAction* MakeAction(QObject* owner, const QString& name, const QString& caption,
+                    const QString& hint, const QKeySequence& shortcut = {});
+
 // ActionListEdit: the contents and general commands, in tool bar order.
 // Owned by the main window; each action's trigger is wired there.
 struct TActionListEdit final {

@@ -1,5 +1,10 @@
 #include "shell/main_form.h"
 
+#include "editor/insertion/category_buttons.h"
+#include "editor/insertion/form_link.h"
+#include "editor/insertion/insert_commands.h"
+#include "editor/insertion/open_dialog.h"
+#include "editor/insertion/symbol_table.h"
 #include "editor/webengine/webengine_engine.h"
 #include "publish/publisher.h"
 #include "shell/about_box.h"
@@ -12,6 +17,7 @@
 #include "shell/focus_return.h"
 #include "shell/ftp_dlg.h"
 #include "shell/note_panel.h"
+#include "shell/page_shortcuts.h"
 #include "shell/pressed_button.h"
 #include "shell/publish_command.h"
 #include "shell/publish_report_dlg.h"
@@ -52,6 +58,7 @@ constexpr int kStatusPanelWidth = 400;
 TMainForm::TMainForm(QWidget* parent, Asker* asker)
     : QMainWindow(parent), m_ownAsker(asker ? nullptr : std::make_unique<BoxAsker>(this)),
       m_asker(asker ? asker : m_ownAsker.get()), m_actions(TActionListEdit::Create(this)),
+      m_insertActions(TActionListInsert::Create(this)),
       m_shortDateFormat(QLocale::system().dateFormat(QLocale::ShortFormat)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Quillery"));
@@ -73,6 +80,16 @@ TMainForm::TMainForm(QWidget* parent, Asker* asker)
     m_htmlSource = new THTMLSource(this);
     m_formStyle = new TFormStyle1(this);
     m_reportDlg = new TPublishReportDlg(this);
+    m_openDialog = std::make_unique<TOpenDialog>(this);
+    UndoRedoFlags undoRedo;
+    undoRedo.setUndoEnabled = [this](bool on) {
+        m_actions.Undo->setEnabled(on);
+    };
+    undoRedo.setRedoEnabled = [this](bool on) {
+        m_actions.Redo->setEnabled(on);
+    };
+    m_insertCommands = std::make_unique<TInsertCommands>(*m_engine, m_tree, *m_formLink,
+                                                         *m_openDialog, std::move(undoRedo));
 
     m_publishCommand = new TPublishCommand(*m_ftpDlg, *m_publisher, *m_statusPanel, *m_asker, this);
     m_publishCommand->SetLeave([this] { LeaveForPublishing(); });
@@ -139,8 +156,7 @@ void TMainForm::CreateLayout() {
                      colours.color(QPalette::Active, QPalette::HighlightedText));
     m_treeView->setPalette(colours);
 
-    m_symbolPalette = new QWidget;
-    m_symbolPalette->setObjectName(QStringLiteral("CategoryButtonsInsertSymbol"));
+    m_symbolPalette = CreateSymbolPalette(m_insertActions);
 
     m_splitter2 = new QSplitter(Qt::Vertical);
     m_splitter2->setObjectName(QStringLiteral("Splitter2"));
@@ -283,7 +299,23 @@ void TMainForm::WireActions() {
     Connect(m_actions.About, [this] { AboutExecute(); });
     Connect(m_notePanel->AddImage(), [this] { m_notePanel->AddImageExecute(); });
     Connect(m_notePanel->DelImage(), [this] { m_notePanel->DelImageExecute(); });
+    WireInsertActions();
     m_commands->UpdateTreeActions();
+}
+
+void TMainForm::WireInsertActions() {
+    const TActionListInsert& list = m_insertActions;
+    // Not on the tool bar: added to the window so their shortcuts work.
+    addActions({list.Link, list.Directry, list.Image, list.ImageOpen});
+    new TPageShortcuts(m_engine->widget(), {list.Link, list.Directry, list.Image});
+    Connect(list.Link, [this] { m_insertCommands->LinkExecute(); });
+    Connect(list.Directry, [this] { m_insertCommands->DirectryExecute(); });
+    Connect(list.Image, [this] { m_insertCommands->ImageExecute(); });
+    Connect(list.ImageOpen, [this] { m_insertCommands->ImageOpenExecute(); });
+    const std::vector<TSymbol>& symbols = SymbolTable();
+    for (std::size_t i = 0; i < symbols.size(); ++i)
+        Connect(list.ActionListInsertSymb[qsizetype(i)],
+                [this, entity = symbols[i].Entity] { m_insertCommands->SymbolExecute(entity); });
 }
 
 QAbstractButton* TMainForm::ToolButton(QAction* action) const {

@@ -2,6 +2,7 @@
 
 #include "publish/ftp_client.h"
 #include "shell/edit_actions.h"
+#include "shell/insert_actions.h"
 #include "shell/switch_state.h"
 #include "store/contents_tree.h"
 
@@ -20,6 +21,7 @@ namespace quillery {
 class Asker;
 class Engine;
 class TAboutBox;
+class TCategoryButtons;
 class TCellDlg;
 class TContentsCommands;
 class TContentsModel;
@@ -28,7 +30,9 @@ class TFTPDlg;
 class TFormLink;
 class TFormStyle1;
 class THTMLSource;
+class TInsertCommands;
 class TNotePanel;
+class TOpenDialog;
 class TPublishCommand;
 class TPublisher;
 class TPublishReportDlg;
@@ -74,6 +78,11 @@ public:
     TDocumentSwitcher& Switcher() const { return *m_switcher; }
     TContentsCommands& Commands() const { return *m_commands; }
     const TActionListEdit& ActionListEdit() const { return m_actions; }
+    const TActionListInsert& ActionListInsert() const { return m_insertActions; }
+    TInsertCommands& InsertCommands() const { return *m_insertCommands; }
+    TFormLink* FormLink() const { return m_formLink; }
+    TOpenDialog& OpenDialog() const { return *m_openDialog; }
+    TCategoryButtons* CategoryButtonsInsertSymbol() const { return m_symbolPalette; }
     QToolBar* ToolBarTree() const { return m_toolBar; }
     QLabel* HintPanel() const { return m_hintPanel; }
     QLabel* StatusPanel() const { return m_statusPanel; }
@@ -97,6 +106,7 @@ private:
     void CreateLayout();
     void CreateToolBar();
     void WireActions();
+    void WireInsertActions();
     void WireTree();
     bool TreeViewChanging();
     void TreeViewChange(const QModelIndex& index);
@@ -114,6 +124,7 @@ private:
     TSwitchState m_state;
     TContentsTree m_tree;
     TActionListEdit m_actions;
+    TActionListInsert m_insertActions;
     QString m_shortDateFormat;
 
     QToolBar* m_toolBar = nullptr;
@@ -121,7 +132,7 @@ private:
     QSplitter* m_splitter1 = nullptr;
     QSplitter* m_splitter2 = nullptr;
     QTreeView* m_treeView = nullptr;
-    QWidget* m_symbolPalette = nullptr;
+    TCategoryButtons* m_symbolPalette = nullptr;
     TNotePanel* m_notePanel = nullptr;
     QLabel* m_hintPanel = nullptr;
     QLabel* m_statusPanel = nullptr;
@@ -131,6 +142,8 @@ private:
     std::unique_ptr<Engine> m_engine;
     std::unique_ptr<TDocumentSwitcher> m_switcher;
     std::unique_ptr<TContentsCommands> m_commands;
+    std::unique_ptr<TOpenDialog> m_openDialog;
+    std::unique_ptr<TInsertCommands> m_insertCommands;
     FtpClient m_idFTP;
     std::unique_ptr<TPublisher> m_publisher;
     TPublishCommand* m_publishCommand = nullptr;

@@ -4,6 +4,7 @@
 #include "shell/jpeg_codec.h"
 #include "shell/tree_selection.h"
 #include "store/text_codec.h"
+#include "tests/editor/engine_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,6 +90,10 @@ std::unique_ptr<TMainForm> SiteFixture::OpenForm() {
 void SiteFixture::Select(TMainForm& form, TTreeNode* node) {
     form.Selection().setCurrentIndex(form.Model().IndexOf(node),
                                      QItemSelectionModel::ClearAndSelect);
+}
+
+QVariant SiteFixture::Script(TMainForm& form, const QString& js) {
+    return PageScript(form.VISUALEdit().widget(), js);
 }
 
 } // namespace quillery

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariant>
 #include <memory>
 
 namespace quillery {
@@ -56,6 +57,8 @@ public:
     std::unique_ptr<TMainForm> OpenForm();
     // Moves the selection to node as a click would.
     static void Select(TMainForm& form, TTreeNode* node);
+    // Runs DOM script on the open document, in the engine's own world.
+    static QVariant Script(TMainForm& form, const QString& js);
 
     ScriptedAsker asker;
 
