@@ -174,6 +174,23 @@ public:
     // Called on a right click in the document with the screen point; the
     // engine shows no menu of its own.
     virtual void setShowContextMenu(std::function<void(const QPoint& screenPoint)> handler) = 0;
+
+    // For recovery copies, without waiting on the document: each answer
+    // comes later on this thread, or never when the renderer does not
+    // answer. The number of edits since the document was loaded (the
+    // engine's own housekeeping, like the title, does not count):
+    virtual void requestEditCount(std::function<void(qint64 edits)> answer) = 0;
+    // The document's markup as a save would write it, before encoding:
+    virtual void requestSaveMarkup(std::function<void(const QString& html)> answer) = 0;
+    // Puts a saved document's markup in place of the loaded document's.
+    virtual void replaceContent(const QString& html) = 0;
+
+    // Called, later on this thread, when the process that renders the
+    // document has ended; until the next Navigate every call fails, so a
+    // broken page is never saved.
+    virtual void setRendererLostHandler(std::function<void()> handler) = 0;
+    // Ends a renderer that stopped answering; the lost handler follows.
+    virtual void killRenderer() = 0;
 };
 
 } // namespace quillery

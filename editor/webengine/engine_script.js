@@ -408,7 +408,30 @@
         }
     }
 
+    // Edits since the document was loaded, for recovery copies. The
+    // adapter's housekeeping below is not an edit: what it changes in the
+    // document is taken back from the observer before it is counted.
+    let edits = 0;
+    const editWatch = new MutationObserver(() => { ++edits; });
+    editWatch.observe(document, { subtree: true, childList: true, attributes: true,
+                                  characterData: true });
+    const HOUSEKEEPING = new Set(['setDesignMode', 'setTitle', 'setImageSources',
+                                  'setLinkTargets', 'serialize', 'replaceContent']);
+
+    // A saved document's markup in place of this one's; the page keeps its
+    // address, so pictures with bare names still show.
+    function replaceContent(html) {
+        const parsed = new DOMParser().parseFromString(html, 'text/html');
+        document.replaceChild(document.importNode(parsed.documentElement, true),
+                              document.documentElement);
+        handles.clear();
+        control = null;
+        refreshMarks();
+    }
+
     const ops = {
+        editCount: () => edits,
+        replaceContent,
         designMode: () => document.designMode,
         setDesignMode: (mode) => { document.designMode = mode; },
         title: () => document.title,
@@ -515,6 +538,8 @@
             if (!fn)
                 fail('неизвестная операция ' + op);
             const value = fn(...args);
+            if (HOUSEKEEPING.has(op))
+                editWatch.takeRecords();
             return value === null ? { ok: true, isNull: true } : { ok: true, value: value };
         } catch (error) {
             return { ok: false, error: String(error && error.message || error) };

@@ -16,8 +16,11 @@
 #include <QJsonDocument>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
+#include <csignal>
+#include <memory>
 
 namespace quillery {
 namespace {
@@ -51,6 +54,8 @@ WebEngineEngine::WebEngineEngine(QWidget* parent)
     : m_view(new VisualEditView(parent)), m_script(LoadEngineScript()) {
     connect(m_view->page(), &QWebEnginePage::loadingChanged, this,
             &WebEngineEngine::onLoadingChanged);
+    connect(m_view->page(), &QWebEnginePage::renderProcessTerminated, this,
+            &WebEngineEngine::onRendererTerminated);
 }
 
 WebEngineEngine::~WebEngineEngine() {
@@ -63,6 +68,8 @@ QWidget* WebEngineEngine::widget() {
 }
 
 void WebEngineEngine::Navigate(const QString& target) {
+    if (m_rendererLost)
+        StartNewRenderer();
     const QUrl url = target == QLatin1String("about:blank")
                          ? QUrl(target)
                          : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
@@ -74,6 +81,17 @@ void WebEngineEngine::Navigate(const QString& target) {
     m_designModeSet = false;
     static_cast<VisualEditPage*>(m_view->page())->allowNavigationTo(url);
     m_view->page()->load(url);
+}
+
+// The first load after a renderer has gone starts a new one; a load asked
+// for before that has settled is dropped, so this one is waited for.
+void WebEngineEngine::StartNewRenderer() {
+    m_rendererLost = false;
+    QEventLoop loop;
+    connect(m_view->page(), &QWebEnginePage::loadFinished, &loop, &QEventLoop::quit);
+    connect(this, &WebEngineEngine::rendererGone, &loop, &QEventLoop::quit);
+    m_view->page()->load(QUrl(QStringLiteral("about:blank")));
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void WebEngineEngine::onLoadingChanged(const QWebEngineLoadingInfo& info) {
@@ -91,10 +109,15 @@ int WebEngineEngine::ReadyState() {
 }
 
 void WebEngineEngine::WaitForEngine() {
-    if (m_loading) {
+    if (m_loading && !m_rendererLost) {
         QEventLoop loop;
         connect(this, &WebEngineEngine::loadSettled, &loop, &QEventLoop::quit);
+        connect(this, &WebEngineEngine::rendererGone, &loop, &QEventLoop::quit);
         loop.exec();
+    }
+    if (m_loading && m_rendererLost) {
+        m_loading = false;
+        Fail(QStringLiteral("процесс, показывающий документ, завершился"));
     }
     if (m_loadFailed) {
         m_loadFailed = false;
@@ -104,29 +127,43 @@ void WebEngineEngine::WaitForEngine() {
 
 QVariant WebEngineEngine::run(const QString& script) {
     QVariant result;
-    bool done = false;
+    // Shared with the callback, which a renderer that has gone never calls.
+    auto done = std::make_shared<bool>(false);
     QEventLoop loop;
-    m_view->page()->runJavaScript(script, kScriptWorld, [&](const QVariant& value) {
-        result = value;
-        done = true;
-        loop.quit();
-    });
-    if (!done)
+    connect(this, &WebEngineEngine::rendererGone, &loop, &QEventLoop::quit);
+    m_view->page()->runJavaScript(script, kScriptWorld,
+                                  [&result, &loop, done](const QVariant& value) {
+                                      if (*done)
+                                          return;
+                                      result = value;
+                                      *done = true;
+                                      loop.quit();
+                                  });
+    if (!*done && !m_rendererLost)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    *done = true;
+    if (m_rendererLost)
+        Fail(QStringLiteral("процесс, показывающий документ, завершился"));
     return result;
 }
 
-QVariant WebEngineEngine::call(const QString& op, const QJsonArray& args) {
-    if (m_loading)
-        Fail(QStringLiteral("документ ещё загружается"));
-    QJsonArray payload{m_released, op};
+QString WebEngineEngine::OperationScript(const QString& op, const QJsonArray& args,
+                                         const QJsonArray& released) const {
+    QJsonArray payload{released, op};
     for (const QJsonValue& arg : args)
         payload.append(arg);
+    return QStringLiteral("window.__q ? __q.apply(null, ") +
+           QString::fromUtf8(QJsonDocument(payload).toJson(QJsonDocument::Compact)) +
+           QStringLiteral(") : null");
+}
+
+QVariant WebEngineEngine::call(const QString& op, const QJsonArray& args) {
+    if (m_rendererLost)
+        Fail(QStringLiteral("процесс, показывающий документ, завершился"));
+    if (m_loading)
+        Fail(QStringLiteral("документ ещё загружается"));
+    const QString script = OperationScript(op, args, m_released);
     m_released = {};
-    const QString script =
-        QStringLiteral("window.__q ? __q.apply(null, ") +
-        QString::fromUtf8(QJsonDocument(payload).toJson(QJsonDocument::Compact)) +
-        QStringLiteral(") : null");
     QVariant answer = run(script);
     if (!answer.isValid()) {
         // A document the script has not reached yet (about:blank at start).
@@ -299,6 +336,58 @@ RangePtr WebEngineEngine::createRange() {
 
 void WebEngineEngine::setShowContextMenu(std::function<void(const QPoint&)> handler) {
     m_view->setContextMenuHandler(std::move(handler));
+}
+
+void WebEngineEngine::callLater(const QString& op, const QJsonArray& args,
+                                std::function<void(const QVariant&)> answer) {
+    if (m_rendererLost || m_loading)
+        return;
+    const quint64 generation = m_generation;
+    QPointer<WebEngineEngine> self(this);
+    m_view->page()->runJavaScript(
+        OperationScript(op, args, {}), kScriptWorld,
+        [self, generation, answer = std::move(answer)](const QVariant& value) {
+            // An answer about a document that has since been replaced is no answer.
+            if (!self || self->m_generation != generation || self->m_rendererLost)
+                return;
+            const QVariantMap reply = value.toMap();
+            if (reply.value(QStringLiteral("ok")).toBool())
+                answer(reply.value(QStringLiteral("value")));
+        });
+}
+
+void WebEngineEngine::requestEditCount(std::function<void(qint64)> answer) {
+    callLater(QStringLiteral("editCount"), {},
+              [answer = std::move(answer)](const QVariant& value) { answer(value.toLongLong()); });
+}
+
+void WebEngineEngine::requestSaveMarkup(std::function<void(const QString&)> answer) {
+    callLater(QStringLiteral("serialize"), {m_charset},
+              [answer = std::move(answer)](const QVariant& value) { answer(value.toString()); });
+}
+
+void WebEngineEngine::replaceContent(const QString& html) {
+    call(QStringLiteral("replaceContent"), {html});
+}
+
+void WebEngineEngine::setRendererLostHandler(std::function<void()> handler) {
+    m_rendererLostHandler = std::move(handler);
+}
+
+void WebEngineEngine::killRenderer() {
+    const qint64 pid = m_view->page()->renderProcessPid();
+    if (pid > 0)
+        ::kill(pid_t(pid), SIGKILL);
+}
+
+void WebEngineEngine::onRendererTerminated() {
+    m_rendererLost = true;
+    emit rendererGone();
+    // Told once whatever is waiting on the engine has unwound.
+    QTimer::singleShot(0, this, [this] {
+        if (m_rendererLost && m_rendererLostHandler)
+            m_rendererLostHandler();
+    });
 }
 
 void WebEngineEngine::save() {

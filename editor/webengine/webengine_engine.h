@@ -57,6 +57,12 @@ public:
 
     void setShowContextMenu(std::function<void(const QPoint& screenPoint)> handler) override;
 
+    void requestEditCount(std::function<void(qint64 edits)> answer) override;
+    void requestSaveMarkup(std::function<void(const QString& html)> answer) override;
+    void replaceContent(const QString& html) override;
+    void setRendererLostHandler(std::function<void()> handler) override;
+    void killRenderer() override;
+
     // Used by the element and range handles.
     quint64 generation() const { return m_generation; }
     QVariant callOn(quint64 generation, const QString& op, const QJsonArray& args);
@@ -65,10 +71,19 @@ public:
 
 signals:
     void loadSettled();
+    void rendererGone();
 
 private:
     QVariant call(const QString& op, const QJsonArray& args = {});
     QVariant run(const QString& script);
+    // The script that runs op in the document, releasing the handles given.
+    QString OperationScript(const QString& op, const QJsonArray& args,
+                            const QJsonArray& released) const;
+    // Runs op without waiting; answer gets its value, if it succeeds.
+    void callLater(const QString& op, const QJsonArray& args,
+                   std::function<void(const QVariant&)> answer);
+    void onRendererTerminated();
+    void StartNewRenderer();
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     void save();
     void print();
@@ -86,6 +101,8 @@ private:
     bool m_loading = false;
     bool m_loadFailed = false;
     bool m_designModeSet = false;
+    bool m_rendererLost = false;
+    std::function<void()> m_rendererLostHandler;
 };
 
 } // namespace quillery
