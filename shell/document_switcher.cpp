@@ -112,6 +112,8 @@ void TDocumentSwitcher::Open(TTreeNode* node) {
 
     m_engine.Navigate(path);
     m_engine.WaitForEngine();
+    if (m_observer)
+        m_observer->Loaded(*node);
     if (m_engine.DesignMode() == QLatin1String("Inherit")) {
         m_engine.Exec(TargetCommand::ShowZeroBorders);
         m_showBorder.setChecked(true);
@@ -132,6 +134,14 @@ void TDocumentSwitcher::Open(TTreeNode* node) {
     m_notePanel.setEnabled(true);
     m_state.SwitchAllowed = true;
     m_state.DocumentLoaded = true;
+    if (m_observer)
+        m_observer->Opened(*node);
+}
+
+void TDocumentSwitcher::ForgetOpenNode() {
+    if (m_openNode && m_observer)
+        m_observer->Deleted(*m_openNode);
+    m_openNode = nullptr;
 }
 
 void TDocumentSwitcher::ShowThumbnail(TTreeNode& node) {
@@ -194,6 +204,8 @@ void TDocumentSwitcher::Leave(TTreeNode* selected) {
     m_engine.ExecWB(WebCommand::Save);
     m_engine.WaitForEngine();
     SetChanged(DocumentPath(node));
+    if (m_observer)
+        m_observer->Saved(node);
 }
 
 void TDocumentSwitcher::StoreThumbnail(TTreeNode& node) {

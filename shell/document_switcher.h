@@ -15,6 +15,20 @@ class TContentsTree;
 class TNotePanel;
 class TTreeNode;
 
+// Told of the current document's life, for recovery copies.
+class TDocumentObserver {
+public:
+    virtual ~TDocumentObserver() = default;
+    // The document is in the engine and the note panel filled; it is not
+    // open for editing yet.
+    virtual void Loaded(TTreeNode& node) = 0;
+    virtual void Opened(TTreeNode& node) = 0;
+    // Leaving wrote the document, its note and the index.
+    virtual void Saved(const TTreeNode& node) = 0;
+    // The document is being deleted: nothing of it is kept.
+    virtual void Deleted(const TTreeNode& node) = 0;
+};
+
 // Opening and leaving the current document: the engine loads the node's
 // file in design mode and the note panel shows its record; leaving writes
 // the panel back, stores a new thumbnail, writes the index, brings outside
@@ -34,6 +48,7 @@ public:
     void SetBlockFormatsHandler(std::function<void(const QStringList&)> handler) {
         m_blockFormats = std::move(handler);
     }
+    void SetObserver(TDocumentObserver* observer) { m_observer = observer; }
 
     // Opening the document of node. On failure the flags are freed, no
     // document is loaded, the note panel is disabled and the error rethrown.
@@ -49,7 +64,8 @@ public:
 
     // The node whose document was last opened (null before the first).
     TTreeNode* OpenNode() const { return m_openNode; }
-    void ForgetOpenNode() { m_openNode = nullptr; }
+    // The open document is being deleted: it is never saved.
+    void ForgetOpenNode();
 
     void SaveContents();
 
@@ -71,6 +87,7 @@ private:
     TTreeNode* m_openNode = nullptr;
     std::function<void()> m_updateTreeActions;
     std::function<void(const QStringList&)> m_blockFormats;
+    TDocumentObserver* m_observer = nullptr;
 };
 
 // Refuses a node whose FileName or ThumbName from the index would lead

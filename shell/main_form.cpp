@@ -21,6 +21,7 @@
 #include "shell/pressed_button.h"
 #include "shell/publish_command.h"
 #include "shell/publish_report_dlg.h"
+#include "shell/recovery_keeper.h"
 #include "shell/select_dlg.h"
 #include "shell/title_delegate.h"
 #include "shell/tree_selection.h"
@@ -120,6 +121,7 @@ TMainForm::~TMainForm() {
     SetAttributeRefusalHandler(nullptr);
     // The publishing worker uses IdFTP: stopped and joined before it goes.
     m_publisher.reset();
+    m_recovery.reset();
     // Everything that refers to the tree goes before the tree itself, which
     // as a member dies before the window's child widgets: the tree view
     // (whose open title editor would write into it), then its models.
@@ -254,6 +256,13 @@ void TMainForm::WireTree() {
     m_commands = std::make_unique<TContentsCommands>(m_state, m_tree, *m_model, *m_treeView,
                                                      *m_selection, *m_switcher, m_actions);
     m_switcher->SetAfterOpen([this] { m_commands->UpdateTreeActions(); });
+    m_recovery =
+        std::make_unique<TRecoveryKeeper>(m_state, *m_engine, *m_notePanel, *m_asker, nullptr);
+    m_switcher->SetObserver(m_recovery.get());
+    m_recovery->SetReopen([this](TTreeNode* node) {
+        Run([&] { m_switcher->TreeViewChange(node); });
+        m_commands->UpdateTreeActions();
+    });
     m_selection->SetChangingHandler([this] { return TreeViewChanging(); });
     m_selection->SetChangeHandler([this](const QModelIndex& index) { TreeViewChange(index); });
 }
@@ -372,6 +381,7 @@ void TMainForm::OpenSite(const QString& sitePath) {
     Run([&] { loaded = LoadContents(m_tree, m_state.SitePath, m_shortDateFormat); });
     if (!loaded.Faults.empty())
         m_asker->ShowError(QString::fromStdString(loaded.Faults.front()));
+    Run([this] { m_recovery->ReportOrphans(m_tree); });
     if (loaded.Created) {
         Run([this] { m_commands->NewItemExecute(); });
         return;

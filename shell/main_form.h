@@ -36,6 +36,7 @@ class TOpenDialog;
 class TPublishCommand;
 class TPublisher;
 class TPublishReportDlg;
+class TRecoveryKeeper;
 class TSelectDlg;
 class TTableDlg;
 class TTitleDelegate;
@@ -91,6 +92,7 @@ public:
     TPublishReportDlg* PublishReportDlg() const { return m_reportDlg; }
     TPublishCommand& PublishCommand() const { return *m_publishCommand; }
     TPublisher& Publisher() const { return *m_publisher; }
+    TRecoveryKeeper& Recovery() const { return *m_recovery; }
     FtpClient& IdFTP() { return m_idFTP; }
     QWidget* Panel1() const { return m_panel1; }
     QSplitter* Splitter1() const { return m_splitter1; }
@@ -144,6 +146,7 @@ private:
     std::unique_ptr<TContentsCommands> m_commands;
     std::unique_ptr<TOpenDialog> m_openDialog;
     std::unique_ptr<TInsertCommands> m_insertCommands;
+    std::unique_ptr<TRecoveryKeeper> m_recovery;
     FtpClient m_idFTP;
     std::unique_ptr<TPublisher> m_publisher;
     TPublishCommand* m_publishCommand = nullptr;

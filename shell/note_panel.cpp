@@ -110,6 +110,8 @@ TNotePanel::TNotePanel(QWidget* parent) : QWidget(parent) {
     m_popup->addAction(m_delImage);
 
     ShowThumb(QImage());
+    connect(m_memo, &QPlainTextEdit::textChanged, this, &TNotePanel::Edited);
+    connect(m_date, &QDateEdit::dateChanged, this, &TNotePanel::Edited);
 }
 
 QString TNotePanel::Note() const {
@@ -176,11 +178,13 @@ void TNotePanel::AddImageFromFile(const QString& path) {
     }
     m_thumbFileName = path;
     ShowThumb(shrunk);
+    emit Edited();
 }
 
 void TNotePanel::DelImageExecute() {
     m_thumbFileName.clear();
     ShowThumb(QImage());
+    emit Edited();
 }
 
 void TNotePanel::contextMenuEvent(QContextMenuEvent* event) {

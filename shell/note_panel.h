@@ -69,6 +69,10 @@ public:
     // Replaces the file dialog, for tests; returns the chosen path or empty.
     void SetPictureChooser(std::function<QString()> chooser) { m_chooser = std::move(chooser); }
 
+signals:
+    // The note, the date or the thumbnail changed.
+    void Edited();
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
