@@ -1,5 +1,6 @@
 #include "tests/shell/shell_fixture.h"
 
+#include "editor/engine.h"
 #include "shell/contents_model.h"
 #include "shell/jpeg_codec.h"
 #include "shell/tree_selection.h"
@@ -94,6 +95,20 @@ void SiteFixture::Select(TMainForm& form, TTreeNode* node) {
 
 QVariant SiteFixture::Script(TMainForm& form, const QString& js) {
     return PageScript(form.VISUALEdit().widget(), js);
+}
+
+void SiteFixture::TypeIntoDocument(TMainForm& form, const QString& text) {
+    QWidget* target = form.VISUALEdit().widget()->focusProxy();
+    form.activateWindow();
+    target->setFocus();
+    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(60, 15));
+    QTest::keyClicks(target, text, Qt::NoModifier, 5);
+    // The keys reach the page asynchronously.
+    QTest::qWait(500);
+}
+
+QString SiteFixture::PageText(TMainForm& form) {
+    return Script(form, QStringLiteral("document.body ? document.body.innerText : ''")).toString();
 }
 
 } // namespace quillery

@@ -59,6 +59,10 @@ public:
     static void Select(TMainForm& form, TTreeNode* node);
     // Runs DOM script on the open document, in the engine's own world.
     static QVariant Script(TMainForm& form, const QString& js);
+    // Clicks into the page's first line and types text there.
+    static void TypeIntoDocument(TMainForm& form, const QString& text);
+    // The page's text as the engine shows it.
+    static QString PageText(TMainForm& form);
 
     ScriptedAsker asker;
 

@@ -189,17 +189,6 @@ void StartSlowRun(TMainForm& form, const LocalFtpServer& server) {
         qFatal("the big file was never sent");
 }
 
-// Clicks into the page's first line and types text there.
-void TypeIntoDocument(TMainForm& form, const QString& text) {
-    QWidget* target = form.VISUALEdit().widget()->focusProxy();
-    form.activateWindow();
-    target->setFocus();
-    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(60, 15));
-    QTest::keyClicks(target, text, Qt::NoModifier, 5);
-    // The keys reach the page asynchronously.
-    QTest::qWait(500);
-}
-
 // Reads the report in its window, opened by a double click on panel 1, and
 // closes the window with Esc.
 QString ReportShownByDoubleClick(TMainForm& form) {
@@ -328,7 +317,7 @@ void TestPublishing::firstRunSendsTheSiteThenOnlyWhatChanged() {
     QVERIFY(Only(server.ReceivedCommands(), QStringLiteral("DELE")).isEmpty());
 
     // What the user types reaches the server.
-    TypeIntoDocument(*form, QStringLiteral("typed before publishing"));
+    SiteFixture::TypeIntoDocument(*form, QStringLiteral("typed before publishing"));
     Publish(*form);
     QVERIFY(SiteFixture::ReadFile(server.LocalDirectory() + u'/' + kA)
                 .contains("typed before publishing"));
