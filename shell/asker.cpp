@@ -5,10 +5,11 @@
 
 namespace quillery {
 
-bool BoxAsker::Confirm(const QString& text) {
+bool BoxAsker::Confirm(const QString& text, Answer byDefault) {
     return QMessageBox::question(m_parent, QApplication::applicationDisplayName(), text,
                                  QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+                                 byDefault == Answer::Yes ? QMessageBox::Yes : QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 void BoxAsker::ShowError(const QString& text) {

@@ -11,8 +11,9 @@ namespace quillery {
 class Asker {
 public:
     virtual ~Asker() = default;
-    // A Yes/No confirmation; true for Yes.
-    virtual bool Confirm(const QString& text) = 0;
+    enum class Answer { Yes, No };
+    // A Yes/No confirmation; true for Yes. Enter gives byDefault.
+    virtual bool Confirm(const QString& text, Answer byDefault = Answer::No) = 0;
     virtual void ShowError(const QString& text) = 0;
     virtual void ShowWarning(const QString& text) = 0;
 };
@@ -23,7 +24,7 @@ public:
     explicit BoxAsker(QWidget* parent) : m_parent(parent) {}
     Q_DISABLE_COPY_MOVE(BoxAsker)
 
-    bool Confirm(const QString& text) override;
+    bool Confirm(const QString& text, Answer byDefault = Answer::No) override;
     void ShowError(const QString& text) override;
     void ShowWarning(const QString& text) override;
 

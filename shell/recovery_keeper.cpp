@@ -88,8 +88,10 @@ void TRecoveryKeeper::Loaded(TTreeNode& node) {
         // A copy older than its document is stale: the next leave removes it.
         if (!NewerThan(path, m_state.SitePath + FileNameOf(node)))
             return;
+        // Enter keeps the work: a reflex must not throw it away.
         if (!m_asker.Confirm(QStringLiteral("Восстановить несохранённые изменения документа «%1»?")
-                                 .arg(TitleOf(node)))) {
+                                 .arg(TitleOf(node)),
+                             Asker::Answer::Yes)) {
             QFile::remove(path);
             return;
         }
@@ -268,7 +270,7 @@ void TRecoveryKeeper::ReopenWhenFree(TTreeNode* node) {
     const bool hasCopy = QFileInfo::exists(CopyPath(*node));
     m_asker.ShowWarning(
         QStringLiteral("Процесс, показывающий документ «%1», неожиданно завершился. Документ "
-                       "открыт заново %2")
+                       "будет открыт заново %2")
             .arg(TitleOf(*node),
                  hasCopy ? QStringLiteral("из копии несохранённых изменений; правки последних "
                                           "секунд могли не сохраниться.")

@@ -21,7 +21,7 @@ namespace {
 
 class QuietAsker final : public quillery::Asker {
 public:
-    bool Confirm(const QString&) override { return false; }
+    bool Confirm(const QString&, Answer) override { return false; }
     void ShowError(const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
     void ShowWarning(const QString& text) override { ShowError(text); }
 };

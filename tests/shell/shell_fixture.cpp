@@ -16,7 +16,7 @@
 
 namespace quillery {
 
-bool ScriptedAsker::Confirm(const QString& text) {
+bool ScriptedAsker::Confirm(const QString& text, Answer) {
     questions.append(text);
     return answers.isEmpty() ? false : answers.takeFirst();
 }

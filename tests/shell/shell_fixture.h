@@ -20,7 +20,7 @@ public:
     ScriptedAsker() = default;
     Q_DISABLE_COPY_MOVE(ScriptedAsker)
 
-    bool Confirm(const QString& text) override;
+    bool Confirm(const QString& text, Answer byDefault = Answer::No) override;
     void ShowError(const QString& text) override { errors.append(text); }
     void ShowWarning(const QString& text) override { warnings.append(text); }
 
