@@ -155,6 +155,63 @@
         return r;
     }
 
+    function isBlock(node) {
+        return node.nodeType === Node.ELEMENT_NODE && blockOf(node) === node;
+    }
+
+    // White space between two blocks, which is not shown.
+    function isBlockGap(node, neighbour, outer) {
+        return node.nodeType === Node.TEXT_NODE && !node.data.trim() && isBlock(outer) &&
+               (!neighbour || isBlock(neighbour));
+    }
+
+    // The innermost place where what comes before (or after) node ends (or
+    // starts), stepping over white space between blocks: [node, offset].
+    function edgeBeside(node, before) {
+        const sibling = (n) => (before ? n.previousSibling : n.nextSibling);
+        for (;;) {
+            while (node && !sibling(node))
+                node = node.parentNode;
+            if (!node || node === document.body)
+                return null;
+            let next = sibling(node);
+            if (isBlockGap(next, sibling(next), node)) {
+                node = next;
+                continue;
+            }
+            while ((before ? next.lastChild : next.firstChild) && !OBJECT_TAGS.has(next.tagName))
+                next = before ? next.lastChild : next.firstChild;
+            if (next.nodeType === Node.TEXT_NODE)
+                return [next, before ? next.length : 0];
+            const at = indexInParent(next);
+            return [next.parentNode, before ? at + 1 : at];
+        }
+    }
+
+    // The same selection with ends that select nothing of the node they are
+    // in: a triple click ends at the start of the next paragraph, and taking
+    // that paragraph in would merge it into the first when the range is
+    // replaced.
+    function tightRange(r) {
+        const t = r.cloneRange();
+        if (t.collapsed)
+            return t;
+        if (t.endOffset === 0 && t.endContainer !== t.startContainer) {
+            const edge = edgeBeside(t.endContainer, true);
+            if (edge && t.comparePoint(edge[0], edge[1]) === 0)
+                t.setEnd(edge[0], edge[1]);
+        }
+        const startLength = t.startContainer.nodeType === Node.TEXT_NODE
+                                ? t.startContainer.length
+                                : t.startContainer.childNodes.length;
+        if (t.startOffset === startLength && t.startContainer !== t.endContainer) {
+            const edge = edgeBeside(t.startContainer, false);
+            if (edge && t.comparePoint(edge[0], edge[1]) === 0)
+                t.setStart(edge[0], edge[1]);
+        }
+        return t;
+    }
+
     function containerElement(node) {
         return node.nodeType === Node.ELEMENT_NODE ? node : node.parentElement;
     }
@@ -325,7 +382,30 @@
         }
     }
 
+    // The markup of a text range. Like the classic engine's, it carries the
+    // inline elements (bold, font, link) that hold the whole range, so the
+    // fragment keeps its look wherever it is put back.
+    function rangeHtml(r) {
+        if (r.collapsed)
+            return '';
+        let content = r.cloneContents();
+        for (let el = containerElement(r.commonAncestorContainer); el && blockOf(el) !== el;
+             el = el.parentElement) {
+            const shell = el.cloneNode(false);
+            shell.appendChild(content);
+            content = shell;
+        }
+        const holder = document.createElement('div');
+        holder.appendChild(content);
+        return holder.innerHTML;
+    }
+
     function pasteInto(r, html) {
+        // The range's own markup put back over it leaves the document as it
+        // is; the engine's insertion would split the elements at its ends.
+        // Line breaks are compared as the parser reads them.
+        if (html.replace(/\r\n?/g, '\n') === rangeHtml(r))
+            return;
         const sel = getSelection();
         sel.removeAllRanges();
         sel.addRange(r);
@@ -463,14 +543,11 @@
         execCommand: exec,
 
         selectionType,
-        createRange: () => put(isControlSelected() ? { items: [control] } : { text: currentRange() }),
+        createRange: () =>
+            put(isControlSelected() ? { items: [control] } : { text: tightRange(currentRange()) }),
 
         isControl: (id) => Boolean(get(id).items),
-        htmlText: (id) => {
-            const holder = document.createElement('div');
-            holder.appendChild(textRange(id).cloneContents());
-            return holder.innerHTML;
-        },
+        htmlText: (id) => rangeHtml(textRange(id)),
         rangeParent: (id) => put(containerElement(textRange(id).commonAncestorContainer)),
         pasteHTML: (id, html) => pasteInto(textRange(id), html),
         length: (id) => controlRange(id).length,

@@ -1,6 +1,9 @@
 #include "editor/webengine/visual_edit.h"
 
+#include <QAction>
+#include <QChildEvent>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QWebEngineSettings>
 
@@ -20,6 +23,12 @@ VisualEditPage::VisualEditPage(QObject* parent) : QWebEnginePage(parent) {
     s->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
     s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, true);
     s->setDefaultTextEncoding(QStringLiteral("windows-1251"));
+    // The fonts the site's readers see by default, so a page looks here as
+    // it does there and "FontName" names them as the classic engine did.
+    s->setFontFamily(QWebEngineSettings::StandardFont, QStringLiteral("Times New Roman"));
+    s->setFontFamily(QWebEngineSettings::SerifFont, QStringLiteral("Times New Roman"));
+    s->setFontFamily(QWebEngineSettings::SansSerifFont, QStringLiteral("Arial"));
+    s->setFontFamily(QWebEngineSettings::FixedFont, QStringLiteral("Courier New"));
 }
 
 bool VisualEditPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) {
@@ -40,6 +49,33 @@ void VisualEditView::contextMenuEvent(QContextMenuEvent* event) {
     QTimer::singleShot(1, this, [this, screenPoint] {
         if (m_contextMenuHandler)
             m_contextMenuHandler(screenPoint);
+    });
+}
+
+bool VisualEditView::event(QEvent* event) {
+    // The page's keyboard focus lives in a child widget made by the view.
+    if (event->type() == QEvent::ChildAdded)
+        static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+    return QWebEngineView::event(event);
+}
+
+bool VisualEditView::eventFilter(QObject* watched, QEvent* event) {
+    // The page claims its editing keys before shortcuts are looked up; a
+    // claim left unmade lets the window's command run instead.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (IsWindowShortcut(QKeySequence(key->keyCombination()))) {
+            key->ignore();
+            return true;
+        }
+    }
+    return QWebEngineView::eventFilter(watched, event);
+}
+
+bool VisualEditView::IsWindowShortcut(const QKeySequence& keys) const {
+    const QList<QAction*> actions = window()->findChildren<QAction*>();
+    return std::any_of(actions.begin(), actions.end(), [&](const QAction* action) {
+        return action->isEnabled() && action->shortcuts().contains(keys);
     });
 }
 

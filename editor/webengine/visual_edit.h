@@ -27,7 +27,10 @@ private:
 };
 
 // The editing area (VISUALEdit). A right click goes to the program's own
-// menu handler with the screen point; the engine's menu never shows.
+// menu handler with the screen point; the engine's menu never shows. A key
+// that is the shortcut of an enabled command of the window runs that
+// command: the page does not take it for its own editing keys (Ctrl+Z,
+// Ctrl+C and the like).
 class VisualEditView final : public QWebEngineView {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(VisualEditView)
@@ -41,8 +44,12 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool IsWindowShortcut(const QKeySequence& keys) const;
+
     std::function<void(const QPoint&)> m_contextMenuHandler;
 };
 
