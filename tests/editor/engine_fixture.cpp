@@ -80,6 +80,14 @@ void EngineFixture::selectText(const QString& selector, int from, int to) {
 
 void EngineFixture::click(const QString& selector, Qt::KeyboardModifiers modifiers,
                           Qt::MouseButton button) {
+    ClickElement(m_engine, selector, modifiers, button);
+}
+
+void ClickElement(Engine& engine, const QString& selector, Qt::KeyboardModifiers modifiers,
+                  Qt::MouseButton button) {
+    const auto script = [&](const QString& js) {
+        return PageScript(engine.widget(), js);
+    };
     const QVariantList rect =
         script(QStringLiteral("(() => { const r = document.querySelector(%1)"
                               ".getBoundingClientRect(); return [r.x + r.width / 2, "
@@ -88,7 +96,7 @@ void EngineFixture::click(const QString& selector, Qt::KeyboardModifiers modifie
             .toList();
     if (rect.size() != 2)
         qFatal("nothing to click at %s", qPrintable(selector));
-    QWidget* target = m_engine.widget()->focusProxy();
+    QWidget* target = engine.widget()->focusProxy();
     const QPoint point(qRound(rect[0].toDouble()), qRound(rect[1].toDouble()));
     if (button != Qt::LeftButton) {
         // Nothing waits on the document here: the context-menu handler does.

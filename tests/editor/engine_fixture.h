@@ -9,6 +9,10 @@ class QDialog;
 
 namespace quillery {
 
+// A real mouse click on the middle of the first element matching selector.
+void ClickElement(Engine& engine, const QString& selector, Qt::KeyboardModifiers modifiers = {},
+                  Qt::MouseButton button = Qt::LeftButton);
+
 // A real engine in a shown window, with ways to copy a fixture document into
 // a scratch folder, open it for editing, and act on it as a user would.
 class EngineFixture final {

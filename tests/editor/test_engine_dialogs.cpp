@@ -1,7 +1,6 @@
 // The engine's own dialogs: hyperlink, picture and find.
 #include "tests/editor/engine_fixture.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QImage>
