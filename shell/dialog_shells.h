@@ -4,8 +4,8 @@
 
 namespace quillery {
 
-// The dialogs of the table, cell, source and style commands. Created once at start-up and kept;
-// their contents arrive with those commands.
+// The dialogs of the table and cell commands. Created once at start-up and
+// kept; their contents arrive with those commands.
 #define QUILLERY_DIALOG_SHELL(Name)                                                                \
     class Name final : public QDialog {                                                            \
     public:                                                                                        \
@@ -15,8 +15,6 @@ namespace quillery {
 
 QUILLERY_DIALOG_SHELL(TTableDlg)
 QUILLERY_DIALOG_SHELL(TCellDlg)
-QUILLERY_DIALOG_SHELL(THTMLSource)
-QUILLERY_DIALOG_SHELL(TFormStyle1)
 
 #undef QUILLERY_DIALOG_SHELL
 

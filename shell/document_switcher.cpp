@@ -127,8 +127,8 @@ void TDocumentSwitcher::Open(TTreeNode* node) {
     m_openNode = node;
     if (m_updateTreeActions)
         m_updateTreeActions();
-    if (m_blockFormats)
-        m_blockFormats(m_engine.Exec(TargetCommand::BlockFormats));
+    if (m_refillStyleList)
+        m_refillStyleList();
     m_state.OwnedFiles = CollectOwnedFiles(node);
     SetChanged(path);
     m_notePanel.setEnabled(true);

@@ -40,13 +40,13 @@ public:
                       TNotePanel& notePanel, QAction& showBorder, QString shortDateFormat);
     Q_DISABLE_COPY_MOVE(TDocumentSwitcher)
 
-    // Run after each document has been opened (the enabling of the tree
-    // commands) and with the engine's block formats (the style list).
+    // Run after each document has been opened: the enabling of the tree
+    // commands, then the refill of the paragraph-style list.
     void SetAfterOpen(std::function<void()> updateTreeActions) {
         m_updateTreeActions = std::move(updateTreeActions);
     }
-    void SetBlockFormatsHandler(std::function<void(const QStringList&)> handler) {
-        m_blockFormats = std::move(handler);
+    void SetRefillStyleList(std::function<void()> refillStyleList) {
+        m_refillStyleList = std::move(refillStyleList);
     }
     void SetObserver(TDocumentObserver* observer) { m_observer = observer; }
 
@@ -86,7 +86,7 @@ private:
     QString m_shortDateFormat;
     TTreeNode* m_openNode = nullptr;
     std::function<void()> m_updateTreeActions;
-    std::function<void(const QStringList&)> m_blockFormats;
+    std::function<void()> m_refillStyleList;
     TDocumentObserver* m_observer = nullptr;
 };
 

@@ -7,11 +7,7 @@ namespace {
 
 QAction* MakeAction(QObject* owner, const char* name, const char* caption, const char* hint,
                     const QKeySequence& shortcut, ToolIcon icon) {
-    QAction* action =
-        quillery::MakeAction(owner, QString::fromLatin1(name), QString::fromUtf8(caption),
-                             QString::fromUtf8(hint), shortcut);
-    action->setIcon(DrawToolIcon(icon));
-    return action;
+    return quillery::MakeAction(owner, name, caption, hint, shortcut, DrawToolIcon(icon));
 }
 
 QKeySequence CtrlAlt(Qt::Key key) {
@@ -21,14 +17,20 @@ QKeySequence CtrlAlt(Qt::Key key) {
 } // namespace
 
 QAction* MakeAction(QObject* owner, const QString& name, const QString& caption,
-                    const QString& hint, const QKeySequence& shortcut) {
-    auto* action = new QAction(caption, owner);
+                    const QString& hint, const QKeySequence& shortcut, const QIcon& icon) {
+    auto* action = new QAction(icon, caption, owner);
     action->setObjectName(name);
     action->setToolTip(hint);
     action->setStatusTip(hint);
     action->setShortcut(shortcut);
     action->setShortcutContext(Qt::WindowShortcut);
     return action;
+}
+
+QAction* MakeAction(QObject* owner, const char* name, const char* caption, const char* hint,
+                    const QKeySequence& shortcut, const QIcon& icon) {
+    return MakeAction(owner, QString::fromLatin1(name), QString::fromUtf8(caption),
+                      QString::fromUtf8(hint), shortcut, icon);
 }
 
 TActionListEdit TActionListEdit::Create(QObject* owner) {

@@ -6,9 +6,13 @@
 namespace quillery {
 
 // An action of the main window: its name, caption, hint (tool tip and status
-// text) and shortcut, which works wherever the focus is in the window.
+// text), shortcut and icon; the shortcut works wherever the focus is in the
+// window.
 QAction* MakeAction(QObject* owner, const QString& name, const QString& caption,
-                    const QString& hint, const QKeySequence& shortcut = {});
+                    const QString& hint, const QKeySequence& shortcut = {}, const QIcon& icon = {});
+// The same from a Latin-1 name and UTF-8 caption and hint.
+QAction* MakeAction(QObject* owner, const char* name, const char* caption, const char* hint,
+                    const QKeySequence& shortcut = {}, const QIcon& icon = {});
 
 // ActionListEdit: the contents and general commands, in tool bar order.
 // Owned by the main window; each action's trigger is wired there.

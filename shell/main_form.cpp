@@ -5,6 +5,12 @@
 #include "editor/insertion/insert_commands.h"
 #include "editor/insertion/open_dialog.h"
 #include "editor/insertion/symbol_table.h"
+#include "editor/commands/font_dialog.h"
+#include "editor/commands/font_style_commands.h"
+#include "editor/commands/form_style.h"
+#include "editor/commands/format_commands.h"
+#include "editor/commands/html_command.h"
+#include "editor/commands/html_source.h"
 #include "editor/webengine/webengine_engine.h"
 #include "publish/publisher.h"
 #include "shell/about_box.h"
@@ -31,6 +37,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -60,6 +67,7 @@ TMainForm::TMainForm(QWidget* parent, Asker* asker)
     : QMainWindow(parent), m_ownAsker(asker ? nullptr : std::make_unique<BoxAsker>(this)),
       m_asker(asker ? asker : m_ownAsker.get()), m_actions(TActionListEdit::Create(this)),
       m_insertActions(TActionListInsert::Create(this)),
+      m_formatActions(TFormatActions::Create(this)),
       m_shortDateFormat(QLocale::system().dateFormat(QLocale::ShortFormat)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Quillery"));
@@ -100,7 +108,14 @@ TMainForm::TMainForm(QWidget* parent, Asker* asker)
         if (m_closeAfterPublishing)
             close();
     });
+    m_colorDialog = new QColorDialog(this);
+    m_fontDialog = new TFontDialog(this);
+    m_formatCommands = std::make_unique<TFormatCommands>(*m_engine, *m_colorDialog);
+    m_fontStyleCommands =
+        std::make_unique<TFontStyleCommands>(*m_engine, *m_fontDialog, *m_formStyle);
+    m_htmlCommand = std::make_unique<THTMLCommand>(*m_engine, *m_htmlSource);
     WireActions();
+    WireFormatActions();
     resize(kClientWidth, kClientHeight);
     new TFocusReturn(this);
 
@@ -125,6 +140,9 @@ TMainForm::~TMainForm() {
     // Everything that refers to the tree goes before the tree itself, which
     // as a member dies before the window's child widgets: the tree view
     // (whose open title editor would write into it), then its models.
+    m_htmlCommand.reset();
+    m_fontStyleCommands.reset();
+    m_formatCommands.reset();
     m_commands.reset();
     m_switcher.reset();
     delete m_treeView;
@@ -299,11 +317,11 @@ void TMainForm::WireActions() {
     Connect(m_actions.Down, [this] { m_commands->DownExecute(); });
     Connect(m_actions.Expand, [this] { m_commands->OpenFoldersExecute(); });
     Connect(m_actions.Collapse, [this] { m_commands->CloseFoldersExecute(); });
-    Connect(m_actions.Print, [this] { m_engine->ExecWB(WebCommand::Print); });
-    Connect(m_actions.Undo, [this] { m_engine->ExecWB(WebCommand::Undo); });
-    Connect(m_actions.Redo, [this] { m_engine->ExecWB(WebCommand::Redo); });
-    Connect(m_actions.Find, [this] { m_engine->Exec(TargetCommand::Find); });
-    Connect(m_actions.ShowBorder, [this] { m_engine->Exec(TargetCommand::ShowZeroBorders); });
+    Connect(m_actions.Print, [this] { m_formatCommands->PrintExecute(); });
+    Connect(m_actions.Undo, [this] { m_formatCommands->UndoExecute(); });
+    Connect(m_actions.Redo, [this] { m_formatCommands->RedoExecute(); });
+    Connect(m_actions.Find, [this] { m_formatCommands->FindExecute(); });
+    Connect(m_actions.ShowBorder, [this] { m_formatCommands->ShowBorderExecute(); });
     Connect(m_actions.FTP, [this] { FTPExecute(); });
     Connect(m_actions.About, [this] { AboutExecute(); });
     Connect(m_notePanel->AddImage(), [this] { m_notePanel->AddImageExecute(); });
@@ -329,6 +347,39 @@ void TMainForm::WireInsertActions() {
 
 QAbstractButton* TMainForm::ToolButton(QAction* action) const {
     return qobject_cast<QToolButton*>(m_toolBar->widgetForAction(action));
+}
+
+void TMainForm::WireFormatActions() {
+    const TFormatActions& a = m_formatActions;
+    TFormatCommands* f = m_formatCommands.get();
+    Connect(a.BackColor, [f] { f->BackColorExecute(); });
+    Connect(a.JustifyLeft, [f] { f->JustifyLeftExecute(); });
+    Connect(a.JustifyCenter, [f] { f->JustifyCenterExecute(); });
+    Connect(a.JustifyRight, [f] { f->JustifyRightExecute(); });
+    Connect(a.JustifyFull, [f] { f->JustifyFullExecute(); });
+    Connect(a.InsertOrderedList, [f] { f->InsertOrderedListExecute(); });
+    Connect(a.InsertUnorderedList, [f] { f->InsertUnorderedListExecute(); });
+    Connect(a.Outdent, [f] { f->OutdentExecute(); });
+    Connect(a.Indent, [f] { f->IndentExecute(); });
+    Connect(a.clearfrmt, [f] { f->clearfrmtExecute(); });
+    Connect(a.Cut, [f] { f->CutExecute(); });
+    Connect(a.Copy, [f] { f->CopyExecute(); });
+    Connect(a.Paste, [f] { f->PasteExecute(); });
+    Connect(a.hr, [f] { f->hrExecute(); });
+    TFontStyleCommands* s = m_fontStyleCommands.get();
+    Connect(a.Font, [s] { s->FontExecute(); });
+    Connect(a.Style, [s] { s->StyleExecute(); });
+    Connect(a.HTML, [this] { m_htmlCommand->HTMLExecute(); });
+    m_switcher->SetRefillStyleList([s] { s->RefillStyleList(); });
+    // Reached by their shortcuts (and later the context menu), not the tool bar.
+    addActions(a.All());
+}
+
+UndoRedoFlags TMainForm::UndoRedo() const {
+    return {[undo = m_actions.Undo](bool on) { undo->setEnabled(on); },
+            [redo = m_actions.Redo](bool on) {
+                redo->setEnabled(on);
+            }};
 }
 
 void TMainForm::AboutExecute() {

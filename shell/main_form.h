@@ -1,8 +1,10 @@
 #pragma once
 
+#include "editor/selection_helpers.h"
 #include "publish/ftp_client.h"
 #include "shell/edit_actions.h"
 #include "shell/insert_actions.h"
+#include "shell/format_actions.h"
 #include "shell/switch_state.h"
 #include "store/contents_tree.h"
 
@@ -11,6 +13,7 @@
 #include <memory>
 
 class QAbstractButton;
+class QColorDialog;
 class QLabel;
 class QSplitter;
 class QToolBar;
@@ -27,8 +30,12 @@ class TContentsCommands;
 class TContentsModel;
 class TDocumentSwitcher;
 class TFTPDlg;
+class TFontDialog;
+class TFontStyleCommands;
 class TFormLink;
+class TFormatCommands;
 class TFormStyle1;
+class THTMLCommand;
 class THTMLSource;
 class TInsertCommands;
 class TNotePanel;
@@ -84,6 +91,9 @@ public:
     TFormLink* FormLink() const { return m_formLink; }
     TOpenDialog& OpenDialog() const { return *m_openDialog; }
     TCategoryButtons* CategoryButtonsInsertSymbol() const { return m_symbolPalette; }
+    const TFormatActions& FormatActions() const { return m_formatActions; }
+    // Sets the enabled flags of Undo and Redo: for InsertHTML.
+    UndoRedoFlags UndoRedo() const;
     QToolBar* ToolBarTree() const { return m_toolBar; }
     QLabel* HintPanel() const { return m_hintPanel; }
     QLabel* StatusPanel() const { return m_statusPanel; }
@@ -94,6 +104,10 @@ public:
     TPublisher& Publisher() const { return *m_publisher; }
     TRecoveryKeeper& Recovery() const { return *m_recovery; }
     FtpClient& IdFTP() { return m_idFTP; }
+    QColorDialog* ColorDialog() const { return m_colorDialog; }
+    TFontDialog* FontDialog() const { return m_fontDialog; }
+    THTMLSource* HTMLSource() const { return m_htmlSource; }
+    TFormStyle1* FormStyle1() const { return m_formStyle; }
     QWidget* Panel1() const { return m_panel1; }
     QSplitter* Splitter1() const { return m_splitter1; }
 
@@ -109,6 +123,7 @@ private:
     void CreateToolBar();
     void WireActions();
     void WireInsertActions();
+    void WireFormatActions();
     void WireTree();
     bool TreeViewChanging();
     void TreeViewChange(const QModelIndex& index);
@@ -127,6 +142,7 @@ private:
     TContentsTree m_tree;
     TActionListEdit m_actions;
     TActionListInsert m_insertActions;
+    TFormatActions m_formatActions;
     QString m_shortDateFormat;
 
     QToolBar* m_toolBar = nullptr;
@@ -152,6 +168,9 @@ private:
     TPublishCommand* m_publishCommand = nullptr;
     TPublishReportDlg* m_reportDlg = nullptr;
     bool m_closeAfterPublishing = false;
+    std::unique_ptr<TFormatCommands> m_formatCommands;
+    std::unique_ptr<TFontStyleCommands> m_fontStyleCommands;
+    std::unique_ptr<THTMLCommand> m_htmlCommand;
 
     TFormLink* m_formLink = nullptr;
     TTableDlg* m_tableDlg = nullptr;
@@ -161,6 +180,8 @@ private:
     TSelectDlg* m_selectDlg = nullptr;
     THTMLSource* m_htmlSource = nullptr;
     TFormStyle1* m_formStyle = nullptr;
+    QColorDialog* m_colorDialog = nullptr;
+    TFontDialog* m_fontDialog = nullptr;
     bool m_closed = false;
 };
 

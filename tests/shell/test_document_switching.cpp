@@ -463,7 +463,7 @@ void TestDocumentSwitching::switchIsRefusedWhileOpening() {
     auto form = site.OpenForm();
     bool tried = false;
     bool allowedDuringOpening = true;
-    form->Switcher().SetBlockFormatsHandler([&](const QStringList&) {
+    form->Switcher().SetRefillStyleList([&] {
         if (tried)
             return;
         tried = true;
