@@ -1,5 +1,6 @@
 // Times the engine on a large document: open, read every picture source and
 // link target, rewrite every source, save; and single synchronous calls.
+#include "bench/bench_support.h"
 #include "editor/webengine/webengine_engine.h"
 #include "store/atomic_write.h"
 #include "store/text_codec.h"
@@ -36,11 +37,6 @@ QString LargeDocument() {
                     .arg(i);
     }
     return html + QStringLiteral("</BODY>\r\n</HTML>\r\n");
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

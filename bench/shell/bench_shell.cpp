@@ -2,6 +2,7 @@
 // 200 KB documents with 100 pictures each, and opening a 100,000-node site
 // until its tree is shown. Prints milliseconds.
 
+#include "bench/bench_support.h"
 #include "bench/silent_asker.h"
 #include "editor/engine.h"
 #include "shell/contents_model.h"
@@ -22,7 +23,6 @@
 #include <QTreeView>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -66,15 +66,7 @@ QByteArray BigDocument(int pictureBase) {
         body += QStringLiteral("<IMG src=\"pic%1.jpg\" width=32 height=32></P>\r\n")
                     .arg(pictureBase + i);
     }
-    return QByteArray::fromStdString(ToCp1251(
-        QStringLiteral("<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; "
-                       "charset=windows-1251\">\r\n</HEAD>\r\n<BODY>\r\n%1</BODY>\r\n</HTML>\r\n")
-            .arg(body)));
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return DocumentBytes(body);
 }
 
 void Select(TMainForm& form, TTreeNode* node) {
@@ -87,11 +79,7 @@ void Select(TMainForm& form, TTreeNode* node) {
 int main(int argc, char* argv[]) {
     QElapsedTimer startup;
     startup.start();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    ChooseHeadlessEngine();
     QApplication app(argc, argv);
     QTemporaryDir root;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,

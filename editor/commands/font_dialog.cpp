@@ -1,6 +1,7 @@
 #include "editor/commands/font_dialog.h"
 
 #include "editor/commands/command_values.h"
+#include "editor/commands/dialog_buttons.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -77,11 +78,7 @@ TFontDialog::TFontDialog(QWidget* parent)
     auto* sampleLayout = new QVBoxLayout(sample);
     sampleLayout->addWidget(m_sample);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(*this, Qt::Horizontal);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(nameAndSize);

@@ -1,10 +1,11 @@
 #include "editor/commands/form_style.h"
 
+#include "editor/commands/dialog_buttons.h"
+
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace quillery {
@@ -21,12 +22,7 @@ TFormStyle1::TFormStyle1(QWidget* parent)
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_paragraphStyle);
 
-    auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(*this, Qt::Vertical);
     connect(m_paragraphStyle, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
 
     auto* layout = new QHBoxLayout(this);

@@ -1,10 +1,11 @@
 #include "editor/commands/html_source.h"
 
+#include "editor/commands/dialog_buttons.h"
+
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 #include <Qsci/qscilexerhtml.h>
@@ -49,12 +50,7 @@ THTMLSource::THTMLSource(QWidget* parent) : QDialog(parent), m_memo(new QsciScin
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_memo);
 
-    auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(*this, Qt::Vertical);
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(group, 1);

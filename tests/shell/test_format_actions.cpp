@@ -1,5 +1,5 @@
 // The formatting, clipboard, font, style and source commands in the main
-// window: their actions, their shortcuts with the focus in the page, the
+// window: their shortcuts with the focus in the page, the
 // zero-border mark, the style list refilled on opening, Undo and Redo
 // following insertions only, and what they write reaching the saved file.
 #include "editor/commands/font_dialog.h"
@@ -62,8 +62,6 @@ class TestFormatActions final : public QObject {
     Q_OBJECT
 
 private slots:
-    void actions_data();
-    void actions();
     void shortcutsReachTheirActionsFromThePage_data();
     void shortcutsReachTheirActionsFromThePage();
     void undoShortcutUndoesOnce();
@@ -73,56 +71,6 @@ private slots:
     void undoRedoFollowInsertionsNotTyping();
     void editsReachTheSavedFile();
 };
-
-void TestFormatActions::actions_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("hint");
-    QTest::addColumn<QKeySequence>("shortcut");
-    const auto row = [](const char* name, const char* caption, const char* hint,
-                        const char* shortcut) {
-        QTest::addRow("%s", name) << QString::fromLatin1(name) << QString::fromUtf8(caption)
-                                  << QString::fromUtf8(hint)
-                                  << QKeySequence(QString::fromLatin1(shortcut));
-    };
-    row("BackColor", "Цвет выделения текста",
-        "Текст будет выглядеть так, как если бы он был закрашен фломастером ", "");
-    row("JustifyLeft", "По левому краю", "Выравнивание текста по левому краю", "Ctrl+L");
-    row("JustifyCenter", "По центру", "Выравнивание текста по центру", "Ctrl+E");
-    row("JustifyRight", "По правому краю", "Выравнивание текста по правому краю", "Ctrl+R");
-    row("JustifyFull", "По ширине", "Выравнивание текста по ширин", "Ctrl+J");
-    row("InsertOrderedList", "Нумерация", "Начало нумерованного списка", "");
-    row("InsertUnorderedList", "Маркеры", "Начало маркированного списка", "");
-    row("Outdent", "Уменьшить отступ", "Уменьшение уровня отступа абзаца", "");
-    row("Indent", "Увеличить отступ", "Увеличение уровня отступа абзаца", "");
-    row("clearfrmt", "Очистить формат", "Удаление любого форматирования из выделенного фрагмента",
-        "");
-    row("Cut", "Вырезать", "Удаление выделенного фрагмента из документа в буфер обмена", "Ctrl+X");
-    row("Copy", "Копировать", "Копирование выделенного фрагмента из документа в буфер обмена",
-        "Ctrl+C");
-    row("Paste", "Вставить", "Вставка содержимого буфера обмена", "Ctrl+V");
-    row("hr", "Вставить разделитель", "Вставка разделителя", "");
-    row("Font", "Шрифт", "Изменение шрифта", "");
-    row("Style", "Стиль", "Изменение стиля", "");
-    row("HTML", "Исходный код", "", "");
-}
-
-void TestFormatActions::actions() {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QString, hint);
-    QFETCH(QKeySequence, shortcut);
-    TMainForm form(nullptr);
-    auto* action = form.findChild<QAction*>(name);
-    QVERIFY(action);
-    QCOMPARE(action->text(), caption);
-    QCOMPARE(action->statusTip(), hint);
-    QCOMPARE(action->shortcut(), shortcut);
-    QVERIFY(action->isEnabled());
-    // Its shortcut works anywhere in the window.
-    QVERIFY(form.actions().contains(action));
-    QCOMPARE(action->shortcutContext(), Qt::WindowShortcut);
-}
 
 // The keys pressed with the focus in the page and the action they run.
 void TestFormatActions::shortcutsReachTheirActionsFromThePage_data() {

@@ -71,10 +71,11 @@ void TestMainWindow::actions_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("hint");
     QTest::addColumn<QKeySequence>("shortcut");
+    QTest::addColumn<bool>("onToolBar");
     const auto row = [](const char* name, const char* caption, const char* hint,
-                        const QKeySequence& shortcut) {
+                        const QKeySequence& shortcut, bool onToolBar = true) {
         QTest::addRow("%s", name) << QString::fromLatin1(name) << QString::fromUtf8(caption)
-                                  << QString::fromUtf8(hint) << shortcut;
+                                  << QString::fromUtf8(hint) << shortcut << onToolBar;
     };
     row("NewItem", "Создать нового документа", "Создание нового документа",
         QKeySequence(QStringLiteral("Ctrl+N")));
@@ -99,6 +100,32 @@ void TestMainWindow::actions_data() {
     row("FTP", "Опубликовать", "Пуликация сайта", QKeySequence(QStringLiteral("Ctrl+Alt+S")));
     row("About", "О программе", "Информация о программе", QKeySequence(QStringLiteral("F1")));
     row("ShowBorder", "Показать табличные границы", "Отображение табличных границ", QKeySequence());
+    // The editing commands, reached by their shortcuts and the context menu.
+    const auto editing = [&row](const char* name, const char* caption, const char* hint,
+                                const char* shortcut) {
+        row(name, caption, hint, QKeySequence(QString::fromLatin1(shortcut)), false);
+    };
+    editing("BackColor", "Цвет выделения текста",
+            "Текст будет выглядеть так, как если бы он был закрашен фломастером ", "");
+    editing("JustifyLeft", "По левому краю", "Выравнивание текста по левому краю", "Ctrl+L");
+    editing("JustifyCenter", "По центру", "Выравнивание текста по центру", "Ctrl+E");
+    editing("JustifyRight", "По правому краю", "Выравнивание текста по правому краю", "Ctrl+R");
+    editing("JustifyFull", "По ширине", "Выравнивание текста по ширин", "Ctrl+J");
+    editing("InsertOrderedList", "Нумерация", "Начало нумерованного списка", "");
+    editing("InsertUnorderedList", "Маркеры", "Начало маркированного списка", "");
+    editing("Outdent", "Уменьшить отступ", "Уменьшение уровня отступа абзаца", "");
+    editing("Indent", "Увеличить отступ", "Увеличение уровня отступа абзаца", "");
+    editing("clearfrmt", "Очистить формат",
+            "Удаление любого форматирования из выделенного фрагмента", "");
+    editing("Cut", "Вырезать", "Удаление выделенного фрагмента из документа в буфер обмена",
+            "Ctrl+X");
+    editing("Copy", "Копировать", "Копирование выделенного фрагмента из документа в буфер обмена",
+            "Ctrl+C");
+    editing("Paste", "Вставить", "Вставка содержимого буфера обмена", "Ctrl+V");
+    editing("hr", "Вставить разделитель", "Вставка разделителя", "");
+    editing("Font", "Шрифт", "Изменение шрифта", "");
+    editing("Style", "Стиль", "Изменение стиля", "");
+    editing("HTML", "Исходный код", "", "");
 }
 
 void TestMainWindow::actions() {
@@ -106,15 +133,23 @@ void TestMainWindow::actions() {
     QFETCH(QString, caption);
     QFETCH(QString, hint);
     QFETCH(QKeySequence, shortcut);
+    QFETCH(bool, onToolBar);
     TMainForm form(nullptr);
     auto* action = form.findChild<QAction*>(name);
     QVERIFY(action);
     QCOMPARE(action->text(), caption);
-    QCOMPARE(action->toolTip(), hint);
     QCOMPARE(action->statusTip(), hint);
     QCOMPARE(action->shortcut(), shortcut);
-    QVERIFY(!action->icon().isNull());
     QCOMPARE(action->isCheckable(), name == QLatin1String("ShowBorder"));
+    if (onToolBar) {
+        QCOMPARE(action->toolTip(), hint);
+        QVERIFY(!action->icon().isNull());
+    } else {
+        // Off the tool bar, the window itself carries the shortcut.
+        QVERIFY(action->isEnabled());
+        QVERIFY(form.actions().contains(action));
+        QCOMPARE(action->shortcutContext(), Qt::WindowShortcut);
+    }
 }
 
 void TestMainWindow::toolBarOrder() {

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "store/text_codec.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QString>
+#include <algorithm>
+#include <unistd.h>
+#include <vector>
+
+namespace quillery {
+
+// Before the application is made: no display needed, and Chromium's
+// sandbox off where it cannot start (as root).
+inline void ChooseHeadlessEngine() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+inline double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// A Windows-1251 document file whose body is body.
+inline QByteArray DocumentBytes(const QString& body) {
+    return QByteArray::fromStdString(ToCp1251(
+        QStringLiteral("<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; "
+                       "charset=windows-1251\">\r\n</HEAD>\r\n<BODY>\r\n%1</BODY>\r\n</HTML>\r\n")
+            .arg(body)));
+}
+
+} // namespace quillery
