@@ -1,16 +1,16 @@
 #include "shell/main_form.h"
 
-#include "editor/insertion/category_buttons.h"
-#include "editor/insertion/form_link.h"
-#include "editor/insertion/insert_commands.h"
-#include "editor/insertion/open_dialog.h"
-#include "editor/insertion/symbol_table.h"
 #include "editor/commands/font_dialog.h"
 #include "editor/commands/font_style_commands.h"
 #include "editor/commands/form_style.h"
 #include "editor/commands/format_commands.h"
 #include "editor/commands/html_command.h"
 #include "editor/commands/html_source.h"
+#include "editor/insertion/category_buttons.h"
+#include "editor/insertion/form_link.h"
+#include "editor/insertion/insert_commands.h"
+#include "editor/insertion/open_dialog.h"
+#include "editor/insertion/symbol_table.h"
 #include "editor/webengine/webengine_engine.h"
 #include "publish/publisher.h"
 #include "shell/about_box.h"
@@ -23,7 +23,6 @@
 #include "shell/focus_return.h"
 #include "shell/ftp_dlg.h"
 #include "shell/note_panel.h"
-#include "shell/page_shortcuts.h"
 #include "shell/pressed_button.h"
 #include "shell/publish_command.h"
 #include "shell/publish_report_dlg.h"
@@ -90,15 +89,8 @@ TMainForm::TMainForm(QWidget* parent, Asker* asker)
     m_formStyle = new TFormStyle1(this);
     m_reportDlg = new TPublishReportDlg(this);
     m_openDialog = std::make_unique<TOpenDialog>(this);
-    UndoRedoFlags undoRedo;
-    undoRedo.setUndoEnabled = [this](bool on) {
-        m_actions.Undo->setEnabled(on);
-    };
-    undoRedo.setRedoEnabled = [this](bool on) {
-        m_actions.Redo->setEnabled(on);
-    };
     m_insertCommands = std::make_unique<TInsertCommands>(*m_engine, m_tree, *m_formLink,
-                                                         *m_openDialog, std::move(undoRedo));
+                                                         *m_openDialog, UndoRedo());
 
     m_publishCommand = new TPublishCommand(*m_ftpDlg, *m_publisher, *m_statusPanel, *m_asker, this);
     m_publishCommand->SetLeave([this] { LeaveForPublishing(); });
@@ -334,7 +326,6 @@ void TMainForm::WireInsertActions() {
     const TActionListInsert& list = m_insertActions;
     // Not on the tool bar: added to the window so their shortcuts work.
     addActions({list.Link, list.Directry, list.Image, list.ImageOpen});
-    new TPageShortcuts(m_engine->widget(), {list.Link, list.Directry, list.Image});
     Connect(list.Link, [this] { m_insertCommands->LinkExecute(); });
     Connect(list.Directry, [this] { m_insertCommands->DirectryExecute(); });
     Connect(list.Image, [this] { m_insertCommands->ImageExecute(); });

@@ -62,6 +62,17 @@ public:
     void setShowContextMenu(std::function<void(const QPoint&)> handler) override {
         m_real.setShowContextMenu(std::move(handler));
     }
+    void requestEditCount(std::function<void(qint64)> answer) override {
+        m_real.requestEditCount(std::move(answer));
+    }
+    void requestSaveMarkup(std::function<void(const QString&)> answer) override {
+        m_real.requestSaveMarkup(std::move(answer));
+    }
+    void replaceContent(const QString& html) override { m_real.replaceContent(html); }
+    void setRendererLostHandler(std::function<void()> handler) override {
+        m_real.setRendererLostHandler(std::move(handler));
+    }
+    void killRenderer() override { m_real.killRenderer(); }
 
 private:
     Engine& m_real;

@@ -88,6 +88,15 @@ std::unique_ptr<TMainForm> SiteFixture::OpenForm() {
     return form;
 }
 
+QAction* SiteFixture::CommandAction(const TMainForm& form, const QString& name) {
+    QList<QAction*> actions = form.ActionListEdit().ToolBarLayout();
+    actions += form.FormatActions().All();
+    for (QAction* action : std::as_const(actions))
+        if (action && action->objectName() == name)
+            return action;
+    return nullptr;
+}
+
 void SiteFixture::Select(TMainForm& form, TTreeNode* node) {
     form.Selection().setCurrentIndex(form.Model().IndexOf(node),
                                      QItemSelectionModel::ClearAndSelect);

@@ -55,6 +55,9 @@ public:
 
     // The main window on this site, with the first document open.
     std::unique_ptr<TMainForm> OpenForm();
+    // The action of that name among the tool bar's and the editing commands
+    // (a symbol of the palette may bear the same name: "Copy" is ©).
+    static QAction* CommandAction(const TMainForm& form, const QString& name);
     // Moves the selection to node as a click would.
     static void Select(TMainForm& form, TTreeNode* node);
     // Runs DOM script on the open document, in the engine's own world.

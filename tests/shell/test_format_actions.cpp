@@ -39,21 +39,18 @@ std::unique_ptr<TMainForm> OpenWithFocusInPage(SiteFixture& site) {
     return form;
 }
 
-QVariant Script(TMainForm& form, const QString& js) {
-    return RunScript(form.VISUALEdit(), js);
-}
-
 void CaretIn(TMainForm& form, const QString& id, int offset) {
-    Script(form, QStringLiteral("(() => { const r = document.createRange(); "
-                                "r.setStart(document.getElementById('%1').firstChild, %2); "
-                                "document.body.focus(); getSelection().removeAllRanges(); "
-                                "getSelection().addRange(r); })()")
-                     .arg(id)
-                     .arg(offset));
+    SiteFixture::Script(form,
+                        QStringLiteral("(() => { const r = document.createRange(); "
+                                       "r.setStart(document.getElementById('%1').firstChild, %2); "
+                                       "document.body.focus(); getSelection().removeAllRanges(); "
+                                       "getSelection().addRange(r); })()")
+                            .arg(id)
+                            .arg(offset));
 }
 
 QString BodyText(TMainForm& form) {
-    return Script(form, QStringLiteral("document.body.innerHTML")).toString();
+    return SiteFixture::Script(form, QStringLiteral("document.body.innerHTML")).toString();
 }
 
 } // namespace
@@ -94,7 +91,8 @@ void TestFormatActions::shortcutsReachTheirActionsFromThePage() {
     QFETCH(QString, action);
     SiteFixture site;
     auto form = OpenWithFocusInPage(site);
-    auto* target = form->findChild<QAction*>(action);
+    QAction* target = SiteFixture::CommandAction(*form, action);
+    QVERIFY(target);
     QSignalSpy triggered(target, &QAction::triggered);
     if (action == QLatin1String("Print"))
         AnswerNextDialog([](QDialog* dialog) { dialog->reject(); });
@@ -103,8 +101,9 @@ void TestFormatActions::shortcutsReachTheirActionsFromThePage() {
     QTest::keyClick(form->windowHandle(), static_cast<Qt::Key>(key), Qt::ControlModifier);
     QTRY_COMPARE(triggered.size(), 1);
     if (action == QLatin1String("JustifyCenter"))
-        QCOMPARE(Script(*form, QStringLiteral("getComputedStyle(document.getElementById('one'))"
-                                              ".textAlign")),
+        QCOMPARE(SiteFixture::Script(
+                     *form, QStringLiteral("getComputedStyle(document.getElementById('one'))"
+                                           ".textAlign")),
                  QVariant(QStringLiteral("center")));
     QVERIFY2(site.asker.errors.isEmpty(), qPrintable(site.asker.errors.join(u'\n')));
 }
@@ -132,9 +131,10 @@ void TestFormatActions::typingStillReachesThePage() {
     // Ctrl+B has no command of the window: the page makes the text bold.
     QTest::keyClick(form->windowHandle(), Qt::Key_B, Qt::ControlModifier);
     QTest::keyClicks(page, QStringLiteral("d"));
-    QTRY_VERIFY(Script(*form, QStringLiteral("document.getElementById('two').innerHTML"))
-                    .toString()
-                    .startsWith(QStringLiteral("abc<b>d</b>")));
+    QTRY_VERIFY(
+        SiteFixture::Script(*form, QStringLiteral("document.getElementById('two').innerHTML"))
+            .toString()
+            .startsWith(QStringLiteral("abc<b>d</b>")));
 }
 
 void TestFormatActions::showBorderMarkFollowsDisplay() {
@@ -144,13 +144,13 @@ void TestFormatActions::showBorderMarkFollowsDisplay() {
     const QString outline =
         QStringLiteral("getComputedStyle(document.getElementById('zero')).outlineStyle");
     QVERIFY(showBorder->isChecked());
-    QCOMPARE(Script(*form, outline), QVariant(QStringLiteral("dotted")));
+    QCOMPARE(SiteFixture::Script(*form, outline), QVariant(QStringLiteral("dotted")));
     showBorder->trigger();
     QVERIFY(!showBorder->isChecked());
-    QCOMPARE(Script(*form, outline), QVariant(QStringLiteral("none")));
+    QCOMPARE(SiteFixture::Script(*form, outline), QVariant(QStringLiteral("none")));
     showBorder->trigger();
     QVERIFY(showBorder->isChecked());
-    QCOMPARE(Script(*form, outline), QVariant(QStringLiteral("dotted")));
+    QCOMPARE(SiteFixture::Script(*form, outline), QVariant(QStringLiteral("dotted")));
 }
 
 void TestFormatActions::styleListRefilledOnOpening() {
@@ -192,10 +192,11 @@ void TestFormatActions::editsReachTheSavedFile() {
     SiteFixture site;
     auto form = OpenWithFocusInPage(site);
     QTest::keyClick(form->windowHandle(), Qt::Key_E, Qt::ControlModifier);
-    Script(*form, QStringLiteral("(() => { const r = document.createRange(); "
-                                 "r.selectNodeContents(document.getElementById('two')); "
-                                 "getSelection().removeAllRanges(); getSelection().addRange(r); "
-                                 "})()"));
+    SiteFixture::Script(
+        *form, QStringLiteral("(() => { const r = document.createRange(); "
+                              "r.selectNodeContents(document.getElementById('two')); "
+                              "getSelection().removeAllRanges(); getSelection().addRange(r); "
+                              "})()"));
     AnswerNextDialog([&](QDialog* dialog) {
         form->FontDialog()->SetStyle(TFontDialog::Effect::Italic);
         form->FontDialog()->SetColor(0x0000ff);

@@ -135,7 +135,7 @@ void TestMainWindow::actions() {
     QFETCH(QKeySequence, shortcut);
     QFETCH(bool, onToolBar);
     TMainForm form(nullptr);
-    auto* action = form.findChild<QAction*>(name);
+    QAction* action = SiteFixture::CommandAction(form, name);
     QVERIFY(action);
     QCOMPARE(action->text(), caption);
     QCOMPARE(action->statusTip(), hint);

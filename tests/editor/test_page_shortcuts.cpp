@@ -1,5 +1,5 @@
-// Program shortcuts against the page's own editing keys, on the real engine.
-#include "shell/page_shortcuts.h"
+// The window's shortcuts against the page's own editing keys, on the real
+// engine.
 #include "tests/editor/engine_fixture.h"
 
 #include <QAction>
@@ -11,37 +11,37 @@ class TestPageShortcuts final : public QObject {
     Q_OBJECT
 
 private slots:
-    void listedShortcutWinsOverEditingKey_data();
-    void listedShortcutWinsOverEditingKey();
+    void windowShortcutWinsOverEditingKey_data();
+    void windowShortcutWinsOverEditingKey();
 };
 
 // Ctrl+Z is an editing key of the page in every key scheme: with the
-// keyboard in the page it undoes typing unless a listed, enabled action
-// claims it.
-void TestPageShortcuts::listedShortcutWinsOverEditingKey_data() {
-    QTest::addColumn<bool>("listed");
+// keyboard in the page it undoes typing unless an enabled action of the
+// window has it for its shortcut.
+void TestPageShortcuts::windowShortcutWinsOverEditingKey_data() {
+    QTest::addColumn<bool>("withAction");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<bool>("actionRuns");
-    QTest::addRow("not listed: the page keeps the key") << false << true << false;
-    QTest::addRow("listed: the action runs instead") << true << true << true;
-    QTest::addRow("listed but disabled: the page keeps the key") << true << false << false;
+    QTest::addRow("no action: the page keeps the key") << false << true << false;
+    QTest::addRow("an action: it runs instead") << true << true << true;
+    QTest::addRow("a disabled action: the page keeps the key") << true << false << false;
 }
 
-void TestPageShortcuts::listedShortcutWinsOverEditingKey() {
-    QFETCH(bool, listed);
+void TestPageShortcuts::windowShortcutWinsOverEditingKey() {
+    QFETCH(bool, withAction);
     QFETCH(bool, enabled);
     QFETCH(bool, actionRuns);
     EngineFixture f;
     f.open(f.copyFixture(QStringLiteral("editing.htm")));
     QWidget* area = f.engine().widget();
-    auto* action = new QAction(area);
-    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    action->setEnabled(enabled);
-    area->addAction(action);
     int runs = 0;
-    connect(action, &QAction::triggered, this, [&] { ++runs; });
-    if (listed)
-        new TPageShortcuts(area, {action});
+    if (withAction) {
+        auto* action = new QAction(area);
+        action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        action->setEnabled(enabled);
+        area->addAction(action);
+        connect(action, &QAction::triggered, this, [&] { ++runs; });
+    }
 
     QWidget* page = area->focusProxy();
     area->activateWindow();
