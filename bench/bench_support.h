@@ -4,8 +4,11 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <unistd.h>
 #include <vector>
 
@@ -32,6 +35,25 @@ inline QByteArray DocumentBytes(const QString& body) {
         QStringLiteral("<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; "
                        "charset=windows-1251\">\r\n</HEAD>\r\n<BODY>\r\n%1</BODY>\r\n</HTML>\r\n")
             .arg(body)));
+}
+
+// Turns the event loop until done() holds or limitMs pass, and returns the
+// longest time between two of its turns, in milliseconds.
+inline double LongestPauseUntil(const std::function<bool()>& done, int limitMs) {
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer turn;
+    QObject::connect(&turn, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    turn.start(0);
+    while (!done() && clock.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return double(longest) / 1e6;
 }
 
 } // namespace quillery

@@ -1,13 +1,14 @@
 #include "shell/ftp_dlg.h"
 
+#include "editor/commands/dialog_buttons.h"
 #include "shell/error_handler.h"
 #include "store/settings_store.h"
 
+#include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QShowEvent>
 
 namespace quillery {
@@ -27,21 +28,15 @@ TFTPDlg::TFTPDlg(QWidget* parent, Asker& asker)
     m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     grid->setColumnMinimumWidth(1, 220);
 
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    QDialogButtonBox* buttons = OkCancelButtons(*this, Qt::Horizontal);
+    m_ok = buttons->buttons().value(0);
+    m_cancel = buttons->buttons().value(1);
     m_ok->setObjectName(QStringLiteral("OKBtn"));
-    m_ok->setDefault(true);
-    m_cancel = new QPushButton(QStringLiteral("Отмена"), this);
     m_cancel->setObjectName(QStringLiteral("CancelBtn"));
-    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(m_host, m_username);

@@ -4,7 +4,7 @@
 
 class QGridLayout;
 class QLineEdit;
-class QPushButton;
+class QAbstractButton;
 
 namespace quillery {
 
@@ -23,8 +23,8 @@ public:
     QLineEdit* Username() const { return m_username; }
     QLineEdit* Password() const { return m_password; }
     QLineEdit* Dir() const { return m_dir; }
-    QPushButton* OKBtn() const { return m_ok; }
-    QPushButton* CancelBtn() const { return m_cancel; }
+    QAbstractButton* OKBtn() const { return m_ok; }
+    QAbstractButton* CancelBtn() const { return m_cancel; }
 
     // The site whose key the dialog reads and writes; set before showing.
     void SetSitePath(const QString& sitePath) { m_sitePath = sitePath; }
@@ -46,8 +46,8 @@ private:
     QLineEdit* m_username;
     QLineEdit* m_password;
     QLineEdit* m_dir;
-    QPushButton* m_ok;
-    QPushButton* m_cancel;
+    QAbstractButton* m_ok;
+    QAbstractButton* m_cancel;
 };
 
 } // namespace quillery

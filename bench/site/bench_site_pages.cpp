@@ -1,6 +1,7 @@
 // Times the site's home page on generated sites of 10,000 nodes: from the
 // start of the page's navigation until its tree is on screen, over HTTP from
 // 127.0.0.1 with the browser's cache off. The target is 200 ms.
+#include "bench/bench_support.h"
 #include "store/atomic_write.h"
 #include "store/contents_tree.h"
 #include "store/index_file.h"
@@ -101,11 +102,6 @@ void WriteSite(const QString& folder, int perRoot, const std::vector<int>& docum
     }
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 struct Case {
     const char* what;
     int perRoot;
@@ -116,10 +112,7 @@ struct Case {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    ChooseHeadlessEngine();
     QApplication app(argc, argv);
     QTemporaryDir root;
 
