@@ -509,6 +509,18 @@
         refreshMarks();
     }
 
+    const COLOUR_ATTRIBUTES = new Set(['bgcolor', 'bordercolor', 'bordercolorlight',
+                                       'bordercolordark']);
+
+    // A colour attribute holding six bare hexadecimal digits (as the program
+    // writes colours) reads as #rrggbb, the form colours are read in.
+    function readProperty(el, name) {
+        const text = el.getAttribute(name) ?? '';
+        if (COLOUR_ATTRIBUTES.has(name.toLowerCase()) && /^[0-9a-fA-F]{6}$/.test(text))
+            return '#' + text.toLowerCase();
+        return text;
+    }
+
     const ops = {
         editCount: () => edits,
         replaceContent,
@@ -577,7 +589,7 @@
                 fail('элемент ' + el.tagName + ' не является ссылкой');
             return el.href;
         },
-        property: (id, name) => element(id).getAttribute(name) ?? '',
+        property: (id, name) => readProperty(element(id), name),
         setProperty: (id, name, value) => {
             const el = element(id);
             if (value === '')

@@ -16,6 +16,8 @@ private slots:
 
     void stringProperties_data();
     void stringProperties();
+    void colourPropertiesReadAsRgbText_data();
+    void colourPropertiesReadAsRgbText();
     void noWrapReadsAndWrites();
     void insertRowWithOneCell();
     void cellsInsertDeleteAndSpans();
@@ -113,6 +115,42 @@ void TestEngineTables::stringProperties() {
         QVERIFY2(!start.contains(name.toLower() + QLatin1Char('=')), qPrintable(start));
     else
         QVERIFY2(start.contains(markup), qPrintable(start));
+}
+
+// Text written into a property and the text read back.
+void TestEngineTables::colourPropertiesReadAsRgbText_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("read");
+    QTest::addRow("bare digits") << "bgColor"
+                                 << "FFFFCC"
+                                 << "#ffffcc";
+    QTest::addRow("bare digits, border") << "borderColorDark"
+                                         << "00a0Ff"
+                                         << "#00a0ff";
+    QTest::addRow("with #, as written") << "borderColor"
+                                        << "#ABCDEF"
+                                        << "#ABCDEF";
+    QTest::addRow("system colour name") << "borderColorLight"
+                                        << "Window"
+                                        << "Window";
+    QTest::addRow("five digits") << "bgColor"
+                                 << "FFFFC"
+                                 << "FFFFC";
+    QTest::addRow("not a colour property") << "width"
+                                           << "123456"
+                                           << "123456";
+}
+
+void TestEngineTables::colourPropertiesReadAsRgbText() {
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+    QFETCH(QString, read);
+    ElementPtr table = EnclosingElement(QStringLiteral("TABLE"), byId(QStringLiteral("c11")));
+    table->setProperty(name, written);
+    QCOMPARE(table->property(name), read);
+    // The document keeps what was written.
+    QVERIFY(table->outerHTML().contains(QStringLiteral("=\"%1\"").arg(written)));
 }
 
 void TestEngineTables::noWrapReadsAndWrites() {
