@@ -155,4 +155,24 @@ void AnswerNextDialog(std::function<void(QDialog*)> answer) {
     timer->start(20);
 }
 
+bool AnswerDialogDuring(const std::function<void()>& command,
+                        const std::function<void(QDialog*)>& answer) {
+    bool shown = false;
+    // A dialog already open (the one command runs in) is not its answer.
+    QWidget* const before = QApplication::activeModalWidget();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog == before || shown)
+            return;
+        shown = true;
+        answer(dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    poll.start(20);
+    command();
+    return shown;
+}
+
 } // namespace quillery

@@ -55,4 +55,9 @@ void ChooseFile(QDialog* dialog, const QString& path);
 // dialog is gone.
 void AnswerNextDialog(std::function<void(QDialog*)> answer);
 
+// Runs command; a modal dialog it shows is given to answer, then made sure
+// to be gone. True when a dialog showed.
+bool AnswerDialogDuring(const std::function<void()>& command,
+                        const std::function<void(QDialog*)>& answer);
+
 } // namespace quillery
