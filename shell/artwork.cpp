@@ -160,15 +160,16 @@ void Paint(QPainter& p, ToolIcon icon) {
     }
 }
 
-QPixmap Render(ToolIcon icon, bool disabled) {
+QPixmap Render(ToolIcon icon) {
     QPixmap pixmap(24, 24);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     Paint(p, icon);
-    p.end();
-    if (!disabled)
-        return pixmap;
+    return pixmap;
+}
+
+QPixmap Greyed(const QPixmap& pixmap) {
     QImage grey = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < grey.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
@@ -200,11 +201,15 @@ void Book(QPainter& p, bool open) {
 
 } // namespace
 
-QIcon DrawToolIcon(ToolIcon icon) {
+QIcon WithGreyedVariant(const QPixmap& pixmap) {
     QIcon result;
-    result.addPixmap(Render(icon, false), QIcon::Normal);
-    result.addPixmap(Render(icon, true), QIcon::Disabled);
+    result.addPixmap(pixmap, QIcon::Normal);
+    result.addPixmap(Greyed(pixmap), QIcon::Disabled);
     return result;
+}
+
+QIcon DrawToolIcon(ToolIcon icon) {
+    return WithGreyedVariant(Render(icon));
 }
 
 QPixmap DrawNodeImage(NodeImage image) {

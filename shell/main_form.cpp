@@ -17,7 +17,6 @@
 #include "shell/asker.h"
 #include "shell/contents_commands.h"
 #include "shell/contents_model.h"
-#include "shell/dialog_shells.h"
 #include "shell/document_switcher.h"
 #include "shell/error_handler.h"
 #include "shell/focus_return.h"
@@ -33,6 +32,10 @@
 #include "store/index_file.h"
 #include "store/settings_store.h"
 #include "store/site_folder.h"
+#include "tables/cell_dlg.h"
+#include "tables/table_commands.h"
+#include "tables/table_dlg.h"
+#include "tables/table_structure.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -66,7 +69,7 @@ TMainForm::TMainForm(QWidget* parent, Asker* asker)
     : QMainWindow(parent), m_ownAsker(asker ? nullptr : std::make_unique<BoxAsker>(this)),
       m_asker(asker ? asker : m_ownAsker.get()), m_actions(TActionListEdit::Create(this)),
       m_insertActions(TActionListInsert::Create(this)),
-      m_formatActions(TFormatActions::Create(this)),
+      m_formatActions(TFormatActions::Create(this)), m_tableActions(TActionListTable::Create(this)),
       m_shortDateFormat(QLocale::system().dateFormat(QLocale::ShortFormat)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Quillery"));
@@ -91,6 +94,10 @@ TMainForm::TMainForm(QWidget* parent, Asker* asker)
     m_openDialog = std::make_unique<TOpenDialog>(this);
     m_insertCommands = std::make_unique<TInsertCommands>(*m_engine, m_tree, *m_formLink,
                                                          *m_openDialog, UndoRedo());
+    m_tableCommands =
+        std::make_unique<TTableCommands>(*m_engine, *m_tableDlg, *m_cellDlg, UndoRedo());
+    m_tableStructure = std::make_unique<TTableStructureCommands>(
+        *m_engine, [this](const TTableOffer& offer) { m_tableActions.Apply(offer); });
 
     m_publishCommand = new TPublishCommand(*m_ftpDlg, *m_publisher, *m_statusPanel, *m_asker, this);
     m_publishCommand->SetLeave([this] { LeaveForPublishing(); });
@@ -319,6 +326,7 @@ void TMainForm::WireActions() {
     Connect(m_notePanel->AddImage(), [this] { m_notePanel->AddImageExecute(); });
     Connect(m_notePanel->DelImage(), [this] { m_notePanel->DelImageExecute(); });
     WireInsertActions();
+    WireTableActions();
     m_commands->UpdateTreeActions();
 }
 
@@ -334,6 +342,23 @@ void TMainForm::WireInsertActions() {
     for (std::size_t i = 0; i < symbols.size(); ++i)
         Connect(list.ActionListInsertSymb[qsizetype(i)],
                 [this, entity = symbols[i].Entity] { m_insertCommands->SymbolExecute(entity); });
+}
+
+void TMainForm::WireTableActions() {
+    const TActionListTable& list = m_tableActions;
+    // Reached through the context menu and, for two of them, their keys.
+    addActions(list.All());
+    Connect(list.Table, [this] { m_tableCommands->TableExecute(); });
+    Connect(list.PropertyCell, [this] { m_tableCommands->PropertyCellExecute(); });
+    TTableStructureCommands& s = *m_tableStructure;
+    Connect(list.InsertRow, [&s] { s.InsertRowExecute(); });
+    Connect(list.DeleteRow, [&s] { s.DeleteRowExecute(); });
+    Connect(list.InsertCell, [&s] { s.InsertCellExecute(); });
+    Connect(list.DeleteCell, [&s] { s.DeleteCellExecute(); });
+    Connect(list.colspanadd, [&s] { s.colspanaddExecute(); });
+    Connect(list.colspansub, [&s] { s.colspansubExecute(); });
+    Connect(list.rowspanadd, [&s] { s.rowspanaddExecute(); });
+    Connect(list.rowspansub, [&s] { s.rowspansubExecute(); });
 }
 
 QAbstractButton* TMainForm::ToolButton(QAction* action) const {

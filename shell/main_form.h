@@ -3,9 +3,10 @@
 #include "editor/selection_helpers.h"
 #include "publish/ftp_client.h"
 #include "shell/edit_actions.h"
-#include "shell/insert_actions.h"
 #include "shell/format_actions.h"
+#include "shell/insert_actions.h"
 #include "shell/switch_state.h"
+#include "shell/table_actions.h"
 #include "store/contents_tree.h"
 
 #include <QMainWindow>
@@ -45,7 +46,9 @@ class TPublisher;
 class TPublishReportDlg;
 class TRecoveryKeeper;
 class TSelectDlg;
+class TTableCommands;
 class TTableDlg;
+class TTableStructureCommands;
 class TTitleDelegate;
 class TTreeSelection;
 
@@ -88,6 +91,9 @@ public:
     const TActionListEdit& ActionListEdit() const { return m_actions; }
     const TActionListInsert& ActionListInsert() const { return m_insertActions; }
     TInsertCommands& InsertCommands() const { return *m_insertCommands; }
+    const TActionListTable& ActionListTable() const { return m_tableActions; }
+    TTableDlg* TableDlg() const { return m_tableDlg; }
+    TCellDlg* CellDlg() const { return m_cellDlg; }
     TFormLink* FormLink() const { return m_formLink; }
     TOpenDialog& OpenDialog() const { return *m_openDialog; }
     TCategoryButtons* CategoryButtonsInsertSymbol() const { return m_symbolPalette; }
@@ -124,6 +130,7 @@ private:
     void WireActions();
     void WireInsertActions();
     void WireFormatActions();
+    void WireTableActions();
     void WireTree();
     bool TreeViewChanging();
     void TreeViewChange(const QModelIndex& index);
@@ -143,6 +150,7 @@ private:
     TActionListEdit m_actions;
     TActionListInsert m_insertActions;
     TFormatActions m_formatActions;
+    TActionListTable m_tableActions;
     QString m_shortDateFormat;
 
     QToolBar* m_toolBar = nullptr;
@@ -163,6 +171,8 @@ private:
     std::unique_ptr<TOpenDialog> m_openDialog;
     std::unique_ptr<TInsertCommands> m_insertCommands;
     std::unique_ptr<TRecoveryKeeper> m_recovery;
+    std::unique_ptr<TTableCommands> m_tableCommands;
+    std::unique_ptr<TTableStructureCommands> m_tableStructure;
     FtpClient m_idFTP;
     std::unique_ptr<TPublisher> m_publisher;
     TPublishCommand* m_publishCommand = nullptr;
