@@ -11,6 +11,7 @@
 #include "editor/insertion/insert_commands.h"
 #include "editor/insertion/open_dialog.h"
 #include "editor/insertion/symbol_table.h"
+#include "editor/menu/popup_menu.h"
 #include "editor/webengine/webengine_engine.h"
 #include "publish/publisher.h"
 #include "shell/about_box.h"
@@ -115,6 +116,7 @@ TMainForm::TMainForm(QWidget* parent, Asker* asker)
     m_htmlCommand = std::make_unique<THTMLCommand>(*m_engine, *m_htmlSource);
     WireActions();
     WireFormatActions();
+    CreatePopupMenu();
     resize(kClientWidth, kClientHeight);
     new TFocusReturn(this);
 
@@ -389,6 +391,50 @@ void TMainForm::WireFormatActions() {
     m_switcher->SetRefillStyleList([s] { s->RefillStyleList(); });
     // Reached by their shortcuts (and later the context menu), not the tool bar.
     addActions(a.All());
+}
+
+void TMainForm::CreatePopupMenu() {
+    const TFormatActions& f = m_formatActions;
+    const TActionListInsert& i = m_insertActions;
+    const TActionListTable& t = m_tableActions;
+    TPopupMenuActions items;
+    items.BackColor = f.BackColor;
+    items.JustifyLeft = f.JustifyLeft;
+    items.JustifyCenter = f.JustifyCenter;
+    items.JustifyRight = f.JustifyRight;
+    items.JustifyFull = f.JustifyFull;
+    items.InsertOrderedList = f.InsertOrderedList;
+    items.InsertUnorderedList = f.InsertUnorderedList;
+    items.Outdent = f.Outdent;
+    items.Indent = f.Indent;
+    items.clearfrmt = f.clearfrmt;
+    items.Cut = f.Cut;
+    items.Copy = f.Copy;
+    items.Paste = f.Paste;
+    items.Style = f.Style;
+    items.Font = f.Font;
+    items.Directry = i.Directry;
+    items.Link = i.Link;
+    items.Image = i.Image;
+    items.ImageOpen = i.ImageOpen;
+    items.hr = f.hr;
+    items.HTML = f.HTML;
+    items.Table = t.Table;
+    items.PropertyCell = t.PropertyCell;
+    items.InsertRow = t.InsertRow;
+    items.DeleteRow = t.DeleteRow;
+    items.InsertCell = t.InsertCell;
+    items.DeleteCell = t.DeleteCell;
+    items.colspanadd = t.colspanadd;
+    items.colspansub = t.colspansub;
+    items.rowspanadd = t.rowspanadd;
+    items.rowspansub = t.rowspansub;
+    m_popupMenu = new TPopupMenu(
+        *m_engine, items, [this] { return m_state.DocumentLoaded; },
+        [this] { m_tableStructure->UpdateTableActions(); }, this);
+    m_engine->setShowContextMenu([this](const QPoint& screenPoint) {
+        Run([&] { m_popupMenu->ShowContextMenu(screenPoint); });
+    });
 }
 
 UndoRedoFlags TMainForm::UndoRedo() const {

@@ -41,6 +41,7 @@ class THTMLSource;
 class TInsertCommands;
 class TNotePanel;
 class TOpenDialog;
+class TPopupMenu;
 class TPublishCommand;
 class TPublisher;
 class TPublishReportDlg;
@@ -94,6 +95,7 @@ public:
     const TActionListTable& ActionListTable() const { return m_tableActions; }
     TTableDlg* TableDlg() const { return m_tableDlg; }
     TCellDlg* CellDlg() const { return m_cellDlg; }
+    TPopupMenu& PopupMenu() const { return *m_popupMenu; }
     TFormLink* FormLink() const { return m_formLink; }
     TOpenDialog& OpenDialog() const { return *m_openDialog; }
     TCategoryButtons* CategoryButtonsInsertSymbol() const { return m_symbolPalette; }
@@ -131,6 +133,7 @@ private:
     void WireInsertActions();
     void WireFormatActions();
     void WireTableActions();
+    void CreatePopupMenu();
     void WireTree();
     bool TreeViewChanging();
     void TreeViewChange(const QModelIndex& index);
@@ -173,6 +176,7 @@ private:
     std::unique_ptr<TRecoveryKeeper> m_recovery;
     std::unique_ptr<TTableCommands> m_tableCommands;
     std::unique_ptr<TTableStructureCommands> m_tableStructure;
+    TPopupMenu* m_popupMenu = nullptr;
     FtpClient m_idFTP;
     std::unique_ptr<TPublisher> m_publisher;
     TPublishCommand* m_publishCommand = nullptr;

@@ -8,14 +8,16 @@
 namespace quillery {
 
 // The real engine, with a record of every command sent to the document
-// through execCommand (name and value), so a test sees what a command sent
-// and not only what the document became.
+// through execCommand (name and value) and of every command whose enabled
+// state was asked, so a test sees what a command sent and asked and not
+// only what the document became.
 class RecordingEngine final : public Engine {
 public:
     explicit RecordingEngine(Engine& real) : m_real(real) {}
     Q_DISABLE_COPY_MOVE(RecordingEngine)
 
     QList<std::pair<QString, QVariant>> sent;
+    QStringList askedEnabled;
     QStringList sentNames() const {
         QStringList names;
         for (const auto& command : sent)
@@ -45,6 +47,7 @@ public:
     void ExecWB(WebCommand command) override { m_real.ExecWB(command); }
     QStringList Exec(TargetCommand command) override { return m_real.Exec(command); }
     bool queryCommandEnabled(const QString& command) override {
+        askedEnabled.append(command);
         return m_real.queryCommandEnabled(command);
     }
     bool queryCommandState(const QString& command) override {
