@@ -1,11 +1,17 @@
 #pragma once
 
+#include "store/contents_tree.h"
+#include "store/index_file.h"
 #include "store/text_codec.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QLocale>
+#include <QSettings>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -27,6 +33,22 @@ inline void ChooseHeadlessEngine() {
 inline double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+// A site of one document, whose file is fileName (not written here), in root,
+// with the program's settings kept in root as well; the site folder, ending
+// in '/'.
+inline QString OneDocumentSite(const QTemporaryDir& root, const QString& fileName) {
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       root.filePath(QStringLiteral("config")));
+    const QString site = root.filePath(QStringLiteral("site")) + QLatin1Char('/');
+    QDir().mkpath(site);
+    TContentsTree tree;
+    TTreeRec rec;
+    rec.FileName = fileName.toStdString();
+    tree.AddChild(nullptr, "Doc", rec);
+    SaveContents(tree, site, QLocale::system().dateFormat(QLocale::ShortFormat));
+    return site;
 }
 
 // A Windows-1251 document file whose body is body.

@@ -7,19 +7,13 @@
 namespace quillery {
 namespace {
 
-const QColor kInk(0x2b, 0x3a, 0x55);
-const QColor kPaper(0xfd, 0xfd, 0xf6);
-const QColor kBlue(0x2f, 0x6f, 0xc4);
-const QColor kGreen(0x2e, 0x9a, 0x4a);
-const QColor kRed(0xc8, 0x32, 0x32);
-
 void Page(QPainter& p, const QRectF& r) {
     const qreal fold = r.width() * 0.35;
     QPolygonF sheet;
     sheet << r.topLeft() << QPointF(r.right() - fold, r.top()) << QPointF(r.right(), r.top() + fold)
           << r.bottomRight() << r.bottomLeft();
-    p.setPen(QPen(kInk, 1.2));
-    p.setBrush(kPaper);
+    p.setPen(QPen(Art::Ink, 1.2));
+    p.setBrush(Art::Paper);
     p.drawPolygon(sheet);
     p.drawPolyline(QPolygonF() << QPointF(r.right() - fold, r.top())
                                << QPointF(r.right() - fold, r.top() + fold)
@@ -36,17 +30,17 @@ void Arrow(QPainter& p, qreal angleDegrees) {
     QPolygonF arrow;
     arrow << QPointF(9, 0) << QPointF(1, -8) << QPointF(1, -3.5) << QPointF(-9, -3.5)
           << QPointF(-9, 3.5) << QPointF(1, 3.5) << QPointF(1, 8);
-    p.setPen(QPen(kInk.darker(120), 1.2));
-    p.setBrush(kGreen);
+    p.setPen(QPen(Art::Ink.darker(120), 1.2));
+    p.setBrush(Art::Green);
     p.drawPolygon(arrow);
     p.restore();
 }
 
 void SignBox(QPainter& p, bool plus) {
-    p.setPen(QPen(kInk, 1.4));
+    p.setPen(QPen(Art::Ink, 1.4));
     p.setBrush(Qt::white);
     p.drawRoundedRect(QRectF(3.5, 3.5, 17, 17), 2, 2);
-    p.setPen(QPen(kBlue, 2.4));
+    p.setPen(QPen(Art::Blue, 2.4));
     p.drawLine(QPointF(7.5, 12), QPointF(16.5, 12));
     if (plus)
         p.drawLine(QPointF(12, 7.5), QPointF(12, 16.5));
@@ -61,11 +55,11 @@ void CurvedArrow(QPainter& p, bool mirrored) {
     QPainterPath curve;
     curve.moveTo(19, 18);
     curve.cubicTo(19, 8, 13, 7, 7, 9);
-    p.setPen(QPen(kBlue, 2.6, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(Art::Blue, 2.6, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     p.drawPath(curve);
     p.setPen(Qt::NoPen);
-    p.setBrush(kBlue);
+    p.setBrush(Art::Blue);
     p.drawPolygon(QPolygonF() << QPointF(2, 9.5) << QPointF(9, 3.5) << QPointF(9.5, 14));
     p.restore();
 }
@@ -74,13 +68,13 @@ void Paint(QPainter& p, ToolIcon icon) {
     switch (icon) {
     case ToolIcon::NewItem:
         Page(p, QRectF(4.5, 2.5, 14, 19));
-        p.setPen(QPen(kGreen, 2.6));
+        p.setPen(QPen(Art::Green, 2.6));
         p.drawLine(QPointF(17, 13), QPointF(17, 22));
         p.drawLine(QPointF(12.5, 17.5), QPointF(21.5, 17.5));
         break;
     case ToolIcon::DeleteItem:
         Page(p, QRectF(4.5, 2.5, 14, 19));
-        p.setPen(QPen(kRed, 2.6, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(Art::Red, 2.6, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(13, 13), QPointF(21, 21));
         p.drawLine(QPointF(21, 13), QPointF(13, 21));
         break;
@@ -103,15 +97,15 @@ void Paint(QPainter& p, ToolIcon icon) {
         SignBox(p, false);
         break;
     case ToolIcon::Print:
-        p.setPen(QPen(kInk, 1.2));
-        p.setBrush(kPaper);
+        p.setPen(QPen(Art::Ink, 1.2));
+        p.setBrush(Art::Paper);
         p.drawRect(QRectF(7.5, 2.5, 9, 8));
         p.setBrush(QColor(0x8a, 0x95, 0xa6));
         p.drawRoundedRect(QRectF(2.5, 9.5, 19, 9), 2, 2);
-        p.setBrush(kPaper);
+        p.setBrush(Art::Paper);
         p.drawRect(QRectF(6.5, 15.5, 11, 6));
         p.setPen(Qt::NoPen);
-        p.setBrush(kGreen);
+        p.setBrush(Art::Green);
         p.drawEllipse(QPointF(18.5, 12.5), 1.2, 1.2);
         break;
     case ToolIcon::Undo:
@@ -121,14 +115,14 @@ void Paint(QPainter& p, ToolIcon icon) {
         CurvedArrow(p, true);
         break;
     case ToolIcon::Find:
-        p.setPen(QPen(kInk, 2));
+        p.setPen(QPen(Art::Ink, 2));
         p.setBrush(QColor(0xd8, 0xe8, 0xfa));
         p.drawEllipse(QPointF(10, 10), 6.5, 6.5);
-        p.setPen(QPen(kInk.darker(130), 3.5, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(Art::Ink.darker(130), 3.5, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(15, 15), QPointF(21, 21));
         break;
     case ToolIcon::ShowBorder:
-        p.setPen(QPen(kInk, 1, Qt::DashLine));
+        p.setPen(QPen(Art::Ink, 1, Qt::DashLine));
         p.setBrush(Qt::white);
         p.drawRect(QRectF(2.5, 4.5, 19, 15));
         p.drawLine(QPointF(2.5, 12), QPointF(21.5, 12));
@@ -136,21 +130,21 @@ void Paint(QPainter& p, ToolIcon icon) {
         p.drawLine(QPointF(15, 4.5), QPointF(15, 19.5));
         break;
     case ToolIcon::Ftp:
-        p.setPen(QPen(kBlue.darker(130), 1.2));
+        p.setPen(QPen(Art::Blue.darker(130), 1.2));
         p.setBrush(QColor(0x9c, 0xc8, 0xf0));
         p.drawEllipse(QPointF(11, 12), 8.5, 8.5);
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(QPointF(11, 12), 3.8, 8.5);
         p.drawLine(QPointF(2.5, 12), QPointF(19.5, 12));
-        p.setPen(QPen(kInk.darker(120), 1));
-        p.setBrush(kGreen);
+        p.setPen(QPen(Art::Ink.darker(120), 1));
+        p.setBrush(Art::Green);
         p.drawPolygon(QPolygonF() << QPointF(18, 9) << QPointF(23, 15) << QPointF(20, 15)
                                   << QPointF(20, 22) << QPointF(16, 22) << QPointF(16, 15)
                                   << QPointF(13, 15));
         break;
     case ToolIcon::About:
-        p.setPen(QPen(kBlue.darker(130), 1.2));
-        p.setBrush(kBlue);
+        p.setPen(QPen(Art::Blue.darker(130), 1.2));
+        p.setBrush(Art::Blue);
         p.drawEllipse(QPointF(12, 12), 9.5, 9.5);
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::white);
@@ -158,15 +152,6 @@ void Paint(QPainter& p, ToolIcon icon) {
         p.drawRoundedRect(QRectF(10.4, 10.5, 3.2, 8), 1, 1);
         break;
     }
-}
-
-QPixmap Render(ToolIcon icon) {
-    QPixmap pixmap(24, 24);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    Paint(p, icon);
-    return pixmap;
 }
 
 QPixmap Greyed(const QPixmap& pixmap) {
@@ -182,17 +167,17 @@ QPixmap Greyed(const QPixmap& pixmap) {
 }
 
 void Book(QPainter& p, bool open) {
-    p.setPen(QPen(kInk, 1));
+    p.setPen(QPen(Art::Ink, 1));
     if (open) {
-        p.setBrush(kPaper);
+        p.setBrush(Art::Paper);
         p.drawPolygon(QPolygonF() << QPointF(1.5, 3.5) << QPointF(8, 5) << QPointF(8, 14.5)
                                   << QPointF(1.5, 13));
         p.drawPolygon(QPolygonF() << QPointF(14.5, 3.5) << QPointF(8, 5) << QPointF(8, 14.5)
                                   << QPointF(14.5, 13));
     } else {
-        p.setBrush(kBlue);
+        p.setBrush(Art::Blue);
         p.drawRect(QRectF(3.5, 1.5, 10, 13));
-        p.setBrush(kPaper);
+        p.setBrush(Art::Paper);
         p.drawRect(QRectF(3.5, 12.5, 10, 2));
         p.setPen(QPen(Qt::white, 1));
         p.drawLine(QPointF(6, 5), QPointF(11, 5));
@@ -201,7 +186,13 @@ void Book(QPainter& p, bool open) {
 
 } // namespace
 
-QIcon WithGreyedVariant(const QPixmap& pixmap) {
+QIcon DrawIcon(int size, const std::function<void(QPainter&)>& paint) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    paint(p);
+    p.end();
     QIcon result;
     result.addPixmap(pixmap, QIcon::Normal);
     result.addPixmap(Greyed(pixmap), QIcon::Disabled);
@@ -209,7 +200,7 @@ QIcon WithGreyedVariant(const QPixmap& pixmap) {
 }
 
 QIcon DrawToolIcon(ToolIcon icon) {
-    return WithGreyedVariant(Render(icon));
+    return DrawIcon(24, [icon](QPainter& p) { Paint(p, icon); });
 }
 
 QPixmap DrawNodeImage(NodeImage image) {

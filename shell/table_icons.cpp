@@ -6,16 +6,10 @@
 namespace quillery {
 namespace {
 
-const QColor kLine(0x2b, 0x3a, 0x55);
-const QColor kCell(0xfd, 0xfd, 0xf6);
-const QColor kMark(0x2f, 0x6f, 0xc4);
-const QColor kAdd(0x2e, 0x9a, 0x4a);
-const QColor kRemove(0xc8, 0x32, 0x32);
-
 // A grid of columns x rows cells in the rectangle.
 void Grid(QPainter& p, const QRectF& r, int columns, int rows) {
-    p.setPen(QPen(kLine, 1));
-    p.setBrush(kCell);
+    p.setPen(QPen(Art::Ink, 1));
+    p.setBrush(Art::Paper);
     p.drawRect(r);
     for (int c = 1; c < columns; ++c) {
         const qreal x = r.left() + r.width() * c / columns;
@@ -28,13 +22,13 @@ void Grid(QPainter& p, const QRectF& r, int columns, int rows) {
 }
 
 void Plus(QPainter& p, QPointF centre) {
-    p.setPen(QPen(kAdd, 2.2));
+    p.setPen(QPen(Art::Green, 2.2));
     p.drawLine(centre - QPointF(3, 0), centre + QPointF(3, 0));
     p.drawLine(centre - QPointF(0, 3), centre + QPointF(0, 3));
 }
 
 void Cross(QPainter& p, QPointF centre) {
-    p.setPen(QPen(kRemove, 2, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(Art::Red, 2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(centre - QPointF(2.5, 2.5), centre + QPointF(2.5, 2.5));
     p.drawLine(centre + QPointF(-2.5, 2.5), centre + QPointF(2.5, -2.5));
 }
@@ -44,7 +38,7 @@ void Head(QPainter& p, QPointF tip, QPointF direction) {
     const QPointF back = tip - direction * 3;
     const QPointF side(-direction.y() * 2.5, direction.x() * 2.5);
     p.setPen(Qt::NoPen);
-    p.setBrush(kMark);
+    p.setBrush(Art::Blue);
     p.drawPolygon(QPolygonF() << tip << back + side << back - side);
 }
 
@@ -56,7 +50,7 @@ void Span(QPainter& p, bool horizontal, bool widen) {
         p.rotate(90);
     }
     Grid(p, QRectF(3.5, 3.5, 9, 9), 1, 1);
-    p.setPen(QPen(kMark, 1.6));
+    p.setPen(QPen(Art::Blue, 1.6));
     p.drawLine(QPointF(1, 8), QPointF(15, 8));
     if (widen) {
         Head(p, QPointF(15.5, 8), QPointF(1, 0));
@@ -72,11 +66,11 @@ void Paint(QPainter& p, int index) {
     switch (index) {
     case 0: // Table
         Grid(p, QRectF(1.5, 2.5, 13, 11), 3, 3);
-        p.fillRect(QRectF(2, 3, 12.5, 3), kMark);
+        p.fillRect(QRectF(2, 3, 12.5, 3), Art::Blue);
         break;
     case 1: // Cell properties
         Grid(p, QRectF(1.5, 2.5, 13, 11), 3, 3);
-        p.fillRect(QRectF(6.3, 6.3, 3.9, 3.3), kMark);
+        p.fillRect(QRectF(6.3, 6.3, 3.9, 3.3), Art::Blue);
         break;
     case 2: // Insert row
         Grid(p, QRectF(1.5, 1.5, 13, 8), 3, 2);
@@ -100,19 +94,10 @@ void Paint(QPainter& p, int index) {
     }
 }
 
-QPixmap Render(int index) {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    Paint(p, index);
-    return pixmap;
-}
-
 } // namespace
 
 QIcon DrawTableIcon(int index) {
-    return WithGreyedVariant(Render(index));
+    return DrawIcon(16, [index](QPainter& p) { Paint(p, index); });
 }
 
 } // namespace quillery

@@ -1,10 +1,8 @@
 #include "tables/dialog_parts.h"
 
-#include "tables/color_box.h"
 #include "tables/up_down.h"
 #include "tables/whole_number.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialog>
@@ -12,10 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 namespace quillery {
 namespace {
@@ -110,42 +105,9 @@ TUpDown* AddNumberField(QDialog& dialog, QGridLayout& grid, int row, const QStri
     return upDown;
 }
 
-TColorBox* AddColorBox(QDialog& dialog, QGridLayout& grid, int row, const QString& name,
-                       const QString& caption) {
-    auto* box = new TColorBox(&dialog);
-    box->setObjectName(name);
-    AddLabelled(grid, row, caption, box);
-    return box;
-}
-
-void LayOutFrames(QDialog& dialog, QWidget* position, QWidget* borders, QPushButton*& ok,
-                  QPushButton*& cancel) {
-    ok = new QPushButton(QStringLiteral("OK"), &dialog);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
-    ok->setDefault(true);
-    cancel = new QPushButton(QStringLiteral("Отмена"), &dialog);
-    cancel->setObjectName(QStringLiteral("BitBtn2"));
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(position);
-    layout->addWidget(borders);
-    layout->addLayout(buttons);
-    // A fixed border: the dialog cannot be resized.
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-}
-
 bool NotNegative(const QLineEdit& edit) {
     const std::optional<std::int32_t> number = NumberIn(edit);
     return number && *number >= 0;
-}
-
-void WarnInvalidNumber(QWidget* dialog) {
-    QMessageBox::warning(dialog, QApplication::applicationDisplayName(),
-                         QStringLiteral("Указано неверное число."));
 }
 
 } // namespace quillery

@@ -6,16 +6,14 @@ class QCheckBox;
 class QDialog;
 class QGridLayout;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 class QWidget;
 
 namespace quillery {
 
-class TColorBox;
 class TUpDown;
 
-// What the table and the cell dialog have in common.
+// Controls the table and the cell dialog are made of.
 
 // A size row, "Задать ширину:" or "Задать высоту:": a check box that enables
 // a number edit and its unit pair "в точках" / "в процентах". The controls
@@ -50,16 +48,7 @@ void AddLabelled(QGridLayout& grid, int row, const QString& caption, QWidget* wi
 // nameUpDown.
 TUpDown* AddNumberField(QDialog& dialog, QGridLayout& grid, int row, const QString& name,
                         const QString& caption, QLineEdit*& edit);
-TColorBox* AddColorBox(QDialog& dialog, QGridLayout& grid, int row, const QString& name,
-                       const QString& caption);
-// The two frames, one above the other, and under them "OK" (the default
-// button, named BitBtn1) and "Отмена" (BitBtn2, which cancels).
-void LayOutFrames(QDialog& dialog, QWidget* position, QWidget* borders, QPushButton*& ok,
-                  QPushButton*& cancel);
-
 // The edit holds a whole number not below 0.
 bool NotNegative(const QLineEdit& edit);
-// The warning of a refused number; the dialog stays open.
-void WarnInvalidNumber(QWidget* dialog);
 
 } // namespace quillery

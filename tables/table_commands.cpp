@@ -33,18 +33,11 @@ struct TColourAttribute {
 
 // The four colour attributes and their boxes, in the order they are read
 // and written.
-std::array<TColourAttribute, 4> ColourAttributes(TColorBox* bordercolor,
-                                                 TColorBox* bordercolorlight,
-                                                 TColorBox* bordercolordark, TColorBox* bgcolor) {
-    return {{{QStringLiteral("borderColor"), bordercolor},
-             {QStringLiteral("borderColorLight"), bordercolorlight},
-             {QStringLiteral("borderColorDark"), bordercolordark},
-             {QStringLiteral("bgColor"), bgcolor}}};
-}
-
-template <class Dialog> std::array<TColourAttribute, 4> ColourAttributes(const Dialog& dialog) {
-    return ColourAttributes(dialog.Bordercolor(), dialog.Bordercolorlight(),
-                            dialog.Bordercolordark(), dialog.Bgcolor());
+std::array<TColourAttribute, 4> ColourAttributes(const TPropertiesDlg& dialog) {
+    return {{{QStringLiteral("borderColor"), dialog.Bordercolor()},
+             {QStringLiteral("borderColorLight"), dialog.Bordercolorlight()},
+             {QStringLiteral("borderColorDark"), dialog.Bordercolordark()},
+             {QStringLiteral("bgColor"), dialog.Bgcolor()}}};
 }
 
 TColor ColourOf(const QString& attributeText) {

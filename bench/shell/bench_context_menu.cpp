@@ -129,16 +129,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     QTemporaryDir root;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                       root.filePath(QStringLiteral("config")));
-    const QString site = root.filePath(QStringLiteral("site")) + QLatin1Char('/');
-    QDir().mkpath(site);
     const QString fileName = QStringLiteral("0a1b2c3d-0000-4000-8000-000000000001.htm");
-    TContentsTree tree;
-    TTreeRec rec;
-    rec.FileName = fileName.toStdString();
-    tree.AddChild(nullptr, "Doc", rec);
-    SaveContents(tree, site, QLocale::system().dateFormat(QLocale::ShortFormat));
+    const QString site = OneDocumentSite(root, fileName);
     const int largeKilobytes = argc > 1 ? QByteArray(argv[1]).toInt() : 1024;
     if (argc > 2)
         runCount = QByteArray(argv[2]).toInt();

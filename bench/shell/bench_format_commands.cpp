@@ -76,17 +76,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     QTemporaryDir root;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                       root.filePath(QStringLiteral("config")));
     SilentAsker asker;
-
-    const QString site = root.filePath(QStringLiteral("site")) + QLatin1Char('/');
-    QDir().mkpath(site);
-    TContentsTree tree;
-    TTreeRec rec;
-    rec.FileName = kFileName.toStdString();
-    tree.AddChild(nullptr, "Doc", rec);
-    SaveContents(tree, site, QLocale::system().dateFormat(QLocale::ShortFormat));
+    const QString site = OneDocumentSite(root, kFileName);
     QFile file(site + kFileName);
     const int kilobytes = argc > 1 ? QByteArray(argv[1]).toInt() : 64;
     if (argc > 2)

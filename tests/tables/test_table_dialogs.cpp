@@ -57,6 +57,23 @@ QStringList Sorted(QStringList list) {
     return list;
 }
 
+// The size rows as both dialogs start: width ticked, 100 percent; height
+// unticked, its field disabled with heightText, percent; no colours.
+void CheckStartingSizesAndColours(const TPropertiesDlg& dialog, const QString& heightText) {
+    QVERIFY(dialog.Widths().CheckBox->isChecked());
+    QCOMPARE(dialog.Widths().Edit->text(), QStringLiteral("100"));
+    QVERIFY(dialog.Widths().Edit->isEnabled());
+    QVERIFY(dialog.Widths().Percents->isChecked());
+    QVERIFY(!dialog.Heights().CheckBox->isChecked());
+    QCOMPARE(dialog.Heights().Edit->text(), heightText);
+    QVERIFY(!dialog.Heights().Edit->isEnabled());
+    QVERIFY(!dialog.Heights().Pixels->isEnabled());
+    QVERIFY(dialog.Heights().Percents->isChecked());
+    for (TColorBox* box : {dialog.Bgcolor(), dialog.Bordercolor(), dialog.Bordercolorlight(),
+                           dialog.Bordercolordark()})
+        QCOMPARE(box->Selected(), clNone);
+}
+
 QStringList Items(const QComboBox& list) {
     QStringList items;
     for (int i = 0; i < list.count(); ++i)
@@ -115,10 +132,8 @@ private slots:
     void cellDialogAtProgramStart();
     void checkBoxesEnableTheirRow_data();
     void checkBoxesEnableTheirRow();
-    void tableNumbersCheckedOnOk_data();
-    void tableNumbersCheckedOnOk();
-    void cellNumbersCheckedOnOk_data();
-    void cellNumbersCheckedOnOk();
+    void numbersCheckedOnOk_data();
+    void numbersCheckedOnOk();
     void escapeCancels();
     void upDownSteps_data();
     void upDownSteps();
@@ -148,20 +163,9 @@ void TestTableDialogs::tableDialogDefaults() {
     QCOMPARE(dialog.CellpaddingUpDown()->Position(), 1);
     QCOMPARE(dialog.Cellspacing()->text(), QStringLiteral("2"));
     QCOMPARE(dialog.CellspacingUpDown()->Position(), 2);
-    QVERIFY(dialog.Widths().CheckBox->isChecked());
-    QCOMPARE(dialog.Widths().Edit->text(), QStringLiteral("100"));
-    QVERIFY(dialog.Widths().Edit->isEnabled());
-    QVERIFY(dialog.Widths().Percents->isChecked());
-    QVERIFY(!dialog.Heights().CheckBox->isChecked());
-    QCOMPARE(dialog.Heights().Edit->text(), QStringLiteral("100"));
-    QVERIFY(!dialog.Heights().Edit->isEnabled());
-    QVERIFY(dialog.Heights().Percents->isChecked());
-    QVERIFY(!dialog.Heights().Pixels->isEnabled());
     QCOMPARE(dialog.Border()->text(), QStringLiteral("1"));
     QCOMPARE(dialog.BorderUpDown()->Position(), 1);
-    for (TColorBox* box : {dialog.Bgcolor(), dialog.Bordercolor(), dialog.Bordercolorlight(),
-                           dialog.Bordercolordark()})
-        QCOMPARE(box->Selected(), clNone);
+    CheckStartingSizesAndColours(dialog, QStringLiteral("100"));
     QCOMPARE(
         Captions(dialog),
         Sorted({QStringLiteral("OK"), QStringLiteral("в процентах"), QStringLiteral("в процентах"),
@@ -183,18 +187,8 @@ void TestTableDialogs::cellDialogAtProgramStart() {
              QStringList({QStringLiteral("по умолчанию"), QStringLiteral("по верхнему краю"),
                           QStringLiteral("по середине"), QStringLiteral("по линии шрифта"),
                           QStringLiteral("по нижнему краю")}));
-    QVERIFY(dialog.Widths().CheckBox->isChecked());
-    QCOMPARE(dialog.Widths().Edit->text(), QStringLiteral("100"));
-    QVERIFY(dialog.Widths().Edit->isEnabled());
-    QVERIFY(dialog.Widths().Percents->isChecked());
-    QVERIFY(!dialog.Heights().CheckBox->isChecked());
-    QCOMPARE(dialog.Heights().Edit->text(), QStringLiteral("0"));
-    QVERIFY(!dialog.Heights().Edit->isEnabled());
-    QVERIFY(dialog.Heights().Percents->isChecked());
     QVERIFY(!dialog.NoWrap()->isChecked());
-    for (TColorBox* box : {dialog.Bgcolor(), dialog.Bordercolor(), dialog.Bordercolorlight(),
-                           dialog.Bordercolordark()})
-        QCOMPARE(box->Selected(), clNone);
+    CheckStartingSizesAndColours(dialog, QStringLiteral("0"));
     QCOMPARE(
         Captions(dialog),
         Sorted({QStringLiteral("OK"), QStringLiteral("в процентах"), QStringLiteral("в процентах"),
@@ -241,90 +235,75 @@ void TestTableDialogs::checkBoxesEnableTheirRow() {
     }
 }
 
-// The field typed into, its text, whether its check box is ticked (for the
-// sizes), and whether OK is refused.
-void TestTableDialogs::tableNumbersCheckedOnOk_data() {
+// The dialog, the field typed into, its text, whether its check box is
+// ticked (for the sizes), and whether OK is refused. OK is pressed with the
+// mouse in the table dialog, with Enter in the field in the cell dialog.
+void TestTableDialogs::numbersCheckedOnOk_data() {
+    QTest::addColumn<bool>("cell");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("ticked");
     QTest::addColumn<bool>("refused");
-    QTest::addRow("defaults") << "cellpadding"
-                              << "1" << true << false;
-    QTest::addRow("cellpadding -1") << "cellpadding"
+    QTest::addRow("table defaults") << false << "cellpadding"
+                                    << "1" << true << false;
+    QTest::addRow("cellpadding -1") << false << "cellpadding"
                                     << "-1" << true << true;
-    QTest::addRow("cellpadding above the up-down") << "cellpadding"
+    QTest::addRow("cellpadding above the up-down") << false << "cellpadding"
                                                    << "40000" << true << false;
-    QTest::addRow("cellspacing empty") << "cellspacing"
+    QTest::addRow("cellspacing empty") << false << "cellspacing"
                                        << "" << true << true;
-    QTest::addRow("cellspacing hexadecimal") << "cellspacing"
+    QTest::addRow("cellspacing hexadecimal") << false << "cellspacing"
                                              << "$A" << true << false;
-    QTest::addRow("width 0 ticked") << "width"
-                                    << "0" << true << true;
-    QTest::addRow("width 0 unticked") << "width"
-                                      << "0" << false << false;
-    QTest::addRow("width abc unticked") << "width"
-                                        << "abc" << false << true;
-    QTest::addRow("width 600") << "width"
-                               << "600" << true << false;
-    QTest::addRow("height 0 ticked") << "height"
-                                     << "0" << true << true;
-    QTest::addRow("height 1.5 unticked") << "height"
-                                         << "1.5" << false << true;
-    QTest::addRow("border 0") << "border"
+    QTest::addRow("table width 0 ticked") << false << "width"
+                                          << "0" << true << true;
+    QTest::addRow("table width 0 unticked") << false << "width"
+                                            << "0" << false << false;
+    QTest::addRow("table width abc unticked") << false << "width"
+                                              << "abc" << false << true;
+    QTest::addRow("table width 600") << false << "width"
+                                     << "600" << true << false;
+    QTest::addRow("table height 0 ticked") << false << "height"
+                                           << "0" << true << true;
+    QTest::addRow("table height 1.5 unticked") << false << "height"
+                                               << "1.5" << false << true;
+    QTest::addRow("border 0") << false << "border"
                               << "0" << true << false;
-    QTest::addRow("border above 32 bits") << "border"
+    QTest::addRow("border above 32 bits") << false << "border"
                                           << "4294967296" << true << true;
+    QTest::addRow("cell: initial height ticked") << true << "height"
+                                                 << "0" << true << true;
+    QTest::addRow("cell: initial height unticked") << true << "height"
+                                                   << "0" << false << false;
+    QTest::addRow("cell: width abc unticked") << true << "width"
+                                              << "abc" << false << true;
+    QTest::addRow("cell: width 30") << true << "width"
+                                    << "30" << true << false;
 }
 
-void TestTableDialogs::tableNumbersCheckedOnOk() {
+void TestTableDialogs::numbersCheckedOnOk() {
+    QFETCH(bool, cell);
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(bool, ticked);
     QFETCH(bool, refused);
-    TTableDlg dialog(nullptr);
-    const TOkResult result = PressOk(dialog, [&] {
-        Edit(dialog, field)->setText(text);
-        if (QCheckBox* box = dialog.findChild<QCheckBox*>(field + QStringLiteral("CheckBox")))
-            box->setChecked(ticked);
-    });
+    std::unique_ptr<QDialog> dialog;
+    if (cell)
+        dialog = std::make_unique<TCellDlg>(nullptr);
+    else
+        dialog = std::make_unique<TTableDlg>(nullptr);
+    const TOkResult result = PressOk(
+        *dialog,
+        [&] {
+            Edit(*dialog, field)->setText(text);
+            if (auto* box = dialog->findChild<QCheckBox*>(field + QStringLiteral("CheckBox")))
+                box->setChecked(ticked);
+            Edit(*dialog, field)->setFocus();
+        },
+        cell);
     QCOMPARE(result.Accepted, !refused);
     QCOMPARE(result.Warning, refused ? QStringLiteral("Указано неверное число.") : QString());
     // Kept as typed.
-    QCOMPARE(Edit(dialog, field)->text(), text);
-}
-
-void TestTableDialogs::cellNumbersCheckedOnOk_data() {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ticked");
-    QTest::addColumn<bool>("refused");
-    QTest::addRow("initial height ticked") << "height"
-                                           << "0" << true << true;
-    QTest::addRow("initial height unticked") << "height"
-                                             << "0" << false << false;
-    QTest::addRow("width abc unticked") << "width"
-                                        << "abc" << false << true;
-    QTest::addRow("width 30") << "width"
-                              << "30" << true << false;
-}
-
-void TestTableDialogs::cellNumbersCheckedOnOk() {
-    QFETCH(QString, field);
-    QFETCH(QString, text);
-    QFETCH(bool, ticked);
-    QFETCH(bool, refused);
-    TCellDlg dialog(nullptr);
-    const TOkResult result = PressOk(
-        dialog,
-        [&] {
-            Edit(dialog, field)->setText(text);
-            CheckBox(dialog, field + QStringLiteral("CheckBox"))->setChecked(ticked);
-            Edit(dialog, field)->setFocus();
-        },
-        true);
-    QCOMPARE(result.Accepted, !refused);
-    QCOMPARE(result.Warning, refused ? QStringLiteral("Указано неверное число.") : QString());
-    QCOMPARE(Edit(dialog, field)->text(), text);
+    QCOMPARE(Edit(*dialog, field)->text(), text);
 }
 
 void TestTableDialogs::escapeCancels() {
