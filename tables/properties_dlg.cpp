@@ -22,15 +22,18 @@ TColorBox* AddColorBox(QDialog& dialog, QGridLayout& grid, int row, const QStrin
     return box;
 }
 
-// The two frames' captions take one width, so their fields line up.
+// The two frames' captions take one width and any room to spare goes to
+// the fields, so the fields of both frames line up.
 void AlignCaptions(const QList<QGridLayout*>& grids) {
     int captionWidth = 0;
     for (QGridLayout* grid : grids)
         for (int row = 0; row < grid->rowCount(); ++row)
             if (QLayoutItem* caption = grid->itemAtPosition(row, 0))
                 captionWidth = qMax(captionWidth, caption->sizeHint().width());
-    for (QGridLayout* grid : grids)
+    for (QGridLayout* grid : grids) {
         grid->setColumnMinimumWidth(0, captionWidth);
+        grid->setColumnStretch(grid->columnCount() - 1, 1);
+    }
 }
 
 } // namespace
