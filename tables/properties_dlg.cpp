@@ -1,12 +1,13 @@
 #include "tables/properties_dlg.h"
 
+#include "editor/commands/dialog_buttons.h"
 #include "tables/color_box.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -68,30 +69,28 @@ void TPropertiesDlg::AddBorderColours(QGridLayout& grid, int row) {
 }
 
 void TPropertiesDlg::LayOut(QGroupBox* position, QGroupBox* borders) {
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    QDialogButtonBox* buttons = OkCancelButtons(*this, Qt::Horizontal);
+    m_ok = qobject_cast<QPushButton*>(buttons->buttons().value(0));
+    m_cancel = qobject_cast<QPushButton*>(buttons->buttons().value(1));
     m_ok->setObjectName(QStringLiteral("BitBtn1"));
-    m_ok->setDefault(true);
-    m_cancel = new QPushButton(QStringLiteral("Отмена"), this);
     m_cancel->setObjectName(QStringLiteral("BitBtn2"));
-    connect(m_ok, &QPushButton::clicked, this, &TPropertiesDlg::BitBtn1Click);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
     AlignCaptions({qobject_cast<QGridLayout*>(position->layout()),
                    qobject_cast<QGridLayout*>(borders->layout())});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(position);
     layout->addWidget(borders);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     // A fixed border: the dialog cannot be resized.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void TPropertiesDlg::accept() {
+    BitBtn1Click();
+}
+
 void TPropertiesDlg::BitBtn1Click() {
     if (NumbersValid()) {
-        accept();
+        QDialog::accept();
         return;
     }
     QMessageBox::warning(this, QApplication::applicationDisplayName(),

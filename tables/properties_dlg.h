@@ -27,6 +27,9 @@ public:
     QPushButton* BitBtn1() const { return m_ok; }
     QPushButton* BitBtn2() const { return m_cancel; }
 
+    // OK, by the button or Enter, closes only with every number acceptable.
+    void accept() override;
+
 protected:
     TPropertiesDlg(QWidget* parent, const QString& name, const QString& caption);
     Q_DISABLE_COPY_MOVE(TPropertiesDlg)
