@@ -92,6 +92,20 @@ private slots:
     void rendererThatStopsAnsweringIsRestarted();
 
 private:
+    // A copy of fileName of the site with body for its text, as a crash
+    // leaves it; returns its path.
+    QString WriteCopy(const SiteFixture& site, const QString& fileName, const QString& body,
+                      const QString& title) {
+        TRecoveryCopy copy;
+        copy.SitePath = site.SitePath();
+        copy.FileName = fileName;
+        copy.Title = title;
+        copy.Document = SiteFixture::Document(body);
+        const QString path = RecoveryCopyPath(m_copies.path(), site.SitePath(), fileName);
+        WriteRecoveryCopy(path, copy);
+        return path;
+    }
+
     QTemporaryDir m_copies;
 };
 
@@ -218,12 +232,7 @@ void TestRecovery::leavingRemovesTheCopy() {
 void TestRecovery::decliningRemovesTheCopy() {
     SiteFixture site;
     WriteTwoDocuments(site);
-    TRecoveryCopy stale;
-    stale.SitePath = site.SitePath();
-    stale.FileName = kA;
-    stale.Document = SiteFixture::Document(QStringLiteral("<P>из копии</P>"));
-    const QString copy = RecoveryCopyPath(m_copies.path(), site.SitePath(), kA);
-    WriteRecoveryCopy(copy, stale);
+    const QString copy = WriteCopy(site, kA, QStringLiteral("<P>из копии</P>"), {});
     SetModified(site.SiteFile(kA), QDateTime::currentDateTime().addSecs(-60));
 
     site.asker.answers = {false};
@@ -236,12 +245,7 @@ void TestRecovery::decliningRemovesTheCopy() {
 void TestRecovery::copyOlderThanItsDocumentIsNotOffered() {
     SiteFixture site;
     WriteTwoDocuments(site);
-    TRecoveryCopy old;
-    old.SitePath = site.SitePath();
-    old.FileName = kA;
-    old.Document = SiteFixture::Document(QStringLiteral("<P>из старой копии</P>"));
-    const QString copy = RecoveryCopyPath(m_copies.path(), site.SitePath(), kA);
-    WriteRecoveryCopy(copy, old);
+    const QString copy = WriteCopy(site, kA, QStringLiteral("<P>из старой копии</P>"), {});
     SetModified(copy, QDateTime::currentDateTime().addSecs(-60));
 
     auto form = OpenWithCopiesIn(site, m_copies.path());
@@ -252,13 +256,8 @@ void TestRecovery::copyOlderThanItsDocumentIsNotOffered() {
 void TestRecovery::copyOfADocumentNoLongerInTheContents() {
     SiteFixture site;
     WriteTwoDocuments(site);
-    TRecoveryCopy orphan;
-    orphan.SitePath = site.SitePath();
-    orphan.FileName = QStringLiteral("0a1b2c3d-0000-4000-8000-0000000000ff.htm");
-    orphan.Title = QStringLiteral("Удалённая");
-    orphan.Document = SiteFixture::Document(QStringLiteral("<P>сирота</P>"));
-    const QString copy = RecoveryCopyPath(m_copies.path(), site.SitePath(), orphan.FileName);
-    WriteRecoveryCopy(copy, orphan);
+    const QString copy = WriteCopy(site, QStringLiteral("0a1b2c3d-0000-4000-8000-0000000000ff.htm"),
+                                   QStringLiteral("<P>сирота</P>"), QStringLiteral("Удалённая"));
 
     auto form = OpenWithCopiesIn(site, m_copies.path());
     QCOMPARE(site.asker.warnings.size(), 1);
