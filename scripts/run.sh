@@ -11,7 +11,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 sample="$HOME/quillery-sample-site"
 if [ ! -e "$sample/index" ]; then
     mkdir -p "$sample"
-    cp -n "$top"/sample-site/* "$sample"/
+    cp -nL "$top"/sample-site/* "$sample"/
     chmod u+w "$sample"/*
 fi
 # The recent folders list, as the program keeps it, when there is none yet.
