@@ -173,6 +173,8 @@ void LocalFtpServer::StartFaulty(const FtpFaults& faults) {
         arguments << QStringLiteral("--hang-on") << faults.hangOn;
     if (faults.throttle > 0)
         arguments << QStringLiteral("--throttle") << QString::number(faults.throttle);
+    for (const QString& line : faults.listExtra)
+        arguments << QStringLiteral("--list-extra") << line;
     m_process.start(Python(), arguments);
 }
 
