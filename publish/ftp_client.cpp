@@ -2,6 +2,7 @@
 
 #include "publish/ftp_command.h"
 #include "publish/ftp_error.h"
+#include "publish/ftp_text.h"
 #include "publish/one_time_password.h"
 #include "publish/passive_reply.h"
 #include "store/error.h"
@@ -40,14 +41,6 @@ std::string UpperCased(std::string_view text) {
 
 std::string_view FirstWord(std::string_view line) {
     return line.substr(0, line.find_first_of(" \t"));
-}
-
-std::string_view Trimmed(std::string_view text) {
-    const std::size_t start = text.find_first_not_of(" \t");
-    if (start == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(start, text.find_last_not_of(" \t") - start + 1);
 }
 
 bool TextContains(const FtpReply& reply, std::string_view word) {

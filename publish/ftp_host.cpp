@@ -1,5 +1,6 @@
 #include "publish/ftp_host.h"
 
+#include "publish/ftp_text.h"
 #include "store/error.h"
 
 #include <charconv>
@@ -15,14 +16,6 @@ std::uint16_t ParsePort(std::string_view text) {
         throw Error("Неверный номер порта сервера FTP: «" + std::string(text) + "»");
     }
     return static_cast<std::uint16_t>(value);
-}
-
-std::string_view Trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "publish/passive_reply.h"
 
+#include "publish/ftp_text.h"
 #include "store/error.h"
 
 #include <array>
@@ -9,14 +10,6 @@
 namespace quillery {
 
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-    const std::size_t start = text.find_first_not_of(" \t");
-    if (start == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(start, text.find_last_not_of(" \t") - start + 1);
-}
 
 std::string_view NumbersPart(std::string_view line) {
     const std::size_t open = line.find('(');

@@ -132,11 +132,13 @@ QString LastReportPath(const QString& sitePath) {
            QStringLiteral("/_report.txt");
 }
 
-void SaveLastReport(const QString& sitePath, const QString& text) {
-    // The site key's folder exists once the key was opened; opening it here
-    // makes sure, with its owner-only permissions.
-    TIniView(SiteKeyPath(sitePath)).Close();
-    WriteFileAtomically(LastReportPath(sitePath), text.toUtf8(), FileMode::OwnerOnly);
+void SaveRunResult(const QString& sitePath, const QString& status, const QString& reportText) {
+    // Opening the site key also makes its owner-only folder, where the
+    // report goes.
+    TIniView siteKey(SiteKeyPath(sitePath));
+    siteKey.WriteText(QLatin1String(kSectionStatus), QLatin1String(kEntrySync), status);
+    siteKey.Close();
+    WriteFileAtomically(LastReportPath(sitePath), reportText.toUtf8(), FileMode::OwnerOnly);
 }
 
 QString ReadLastReport(const QString& sitePath) {

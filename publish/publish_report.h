@@ -69,7 +69,8 @@ QString PublishReportText(const TPublishReport& report, const QLocale& locale);
 // The report of the last run of a site lives beside its site key, readable
 // by its owner only. Reading gives an empty text when there is none.
 QString LastReportPath(const QString& sitePath);
-void SaveLastReport(const QString& sitePath, const QString& text);
+// The status goes into the site key ("Status"/"Sync"), the report beside it.
+void SaveRunResult(const QString& sitePath, const QString& status, const QString& reportText);
 QString ReadLastReport(const QString& sitePath);
 
 } // namespace quillery

@@ -129,22 +129,15 @@ void TPublishRun::UploadIndex() {
 
 void TPublishRun::ListRemoteNames() {
     try {
-        m_client.ListNames("*");
-        m_names = m_client.NameList();
-        return;
-    } catch (const FtpError& refused) {
-        // Some servers take the argument for a file name, not a pattern;
-        // a listing without one names the current directory everywhere.
-        if (refused.Code() < 500 || !m_client.Connected()) {
-            Fail(QStringLiteral("*"), "список файлов", refused);
-            return;
+        try {
+            m_client.ListNames("*");
+        } catch (const FtpError& refused) {
+            // Some servers take the argument for a file name, not a pattern;
+            // a listing without one names the current directory everywhere.
+            if (refused.Code() < 500 || !m_client.Connected())
+                throw;
+            m_client.ListNames("");
         }
-    } catch (const std::exception& error) {
-        Fail(QStringLiteral("*"), "список файлов", error);
-        return;
-    }
-    try {
-        m_client.ListNames("");
         m_names = m_client.NameList();
     } catch (const std::exception& error) {
         Fail(QStringLiteral("*"), "список файлов", error);

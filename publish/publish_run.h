@@ -21,15 +21,16 @@ struct TFtpAccount {
 };
 
 // What a run tells while it goes, from the thread it runs on.
+// Reports nothing itself; a run nobody watches takes it as it is.
 class TPublishProgress {
 public:
     virtual ~TPublishProgress() = default;
     // Between stages: one quarter-turn of the status text.
-    virtual void Step() = 0;
+    virtual void Step() {}
     // The listing is in: total deletions and uploads still to do.
-    virtual void Planned(int total) = 0;
+    virtual void Planned(int /*total*/) {}
     // done of them are over, successful or not.
-    virtual void Advanced(int done) = 0;
+    virtual void Advanced(int /*done*/) {}
 };
 
 // The settings publishing gives the main window's client: passive data

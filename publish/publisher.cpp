@@ -33,11 +33,8 @@ TPublisher::~TPublisher() {
 }
 
 void TPublisher::Start(const QString& sitePath, const TFtpAccount& account) {
-    if (m_running)
+    if (IsRunning())
         throw Error("Публикация уже идёт.");
-    if (m_worker.joinable())
-        m_worker.join();
-    m_running = true;
     m_stop = std::stop_source();
     m_worker = std::thread([this, sitePath, account, stop = m_stop.get_token()] {
         SignalProgress progress(*this);
@@ -49,14 +46,12 @@ void TPublisher::Start(const QString& sitePath, const TFtpAccount& account) {
 }
 
 void TPublisher::Stop() {
-    if (m_running)
+    if (IsRunning())
         m_stop.request_stop();
 }
 
 void TPublisher::Deliver(const TPublishReport& report) {
-    if (m_worker.joinable())
-        m_worker.join();
-    m_running = false;
+    m_worker.join();
     emit Finished(report);
 }
 

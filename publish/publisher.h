@@ -27,7 +27,8 @@ public:
     // Asks the run to end before its next operation; the connection is
     // closed with QUIT and Finished reports the run as stopped.
     void Stop();
-    bool IsRunning() const { return m_running; }
+    // Until the finished run's report is delivered.
+    bool IsRunning() const { return m_worker.joinable(); }
 
 signals:
     void ProgressStep();
@@ -41,7 +42,6 @@ private:
     FtpClient& m_client;
     std::stop_source m_stop;
     std::thread m_worker;
-    bool m_running = false;
 };
 
 } // namespace quillery

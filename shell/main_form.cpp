@@ -141,9 +141,6 @@ TMainForm::~TMainForm() {
     // Everything that refers to the tree goes before the tree itself, which
     // as a member dies before the window's child widgets: the tree view
     // (whose open title editor would write into it), then its models.
-    m_htmlCommand.reset();
-    m_fontStyleCommands.reset();
-    m_formatCommands.reset();
     m_commands.reset();
     m_switcher.reset();
     delete m_treeView;
@@ -278,10 +275,7 @@ void TMainForm::WireTree() {
     m_recovery =
         std::make_unique<TRecoveryKeeper>(m_state, *m_engine, *m_notePanel, *m_asker, nullptr);
     m_switcher->SetObserver(m_recovery.get());
-    m_recovery->SetReopen([this](TTreeNode* node) {
-        Run([&] { m_switcher->TreeViewChange(node); });
-        m_commands->UpdateTreeActions();
-    });
+    m_recovery->SetReopen([this](TTreeNode* node) { OpenDocument(node); });
     m_selection->SetChangingHandler([this] { return TreeViewChanging(); });
     m_selection->SetChangeHandler([this](const QModelIndex& index) { TreeViewChange(index); });
 }
@@ -301,10 +295,15 @@ bool TMainForm::TreeViewChanging() {
 }
 
 void TMainForm::TreeViewChange(const QModelIndex& index) {
+    OpenDocument(TContentsModel::NodeOf(index));
+}
+
+void TMainForm::OpenDocument(TTreeNode* node) {
     Run([&] {
-        if (TTreeNode* node = TContentsModel::NodeOf(index))
+        if (node)
             m_switcher->TreeViewChange(node);
     });
+    // A document that opened has updated them already.
     if (!m_state.DocumentLoaded)
         m_commands->UpdateTreeActions();
 }
@@ -389,7 +388,7 @@ void TMainForm::WireFormatActions() {
     Connect(a.Style, [s] { s->StyleExecute(); });
     Connect(a.HTML, [this] { m_htmlCommand->HTMLExecute(); });
     m_switcher->SetRefillStyleList([s] { s->RefillStyleList(); });
-    // Reached by their shortcuts (and later the context menu), not the tool bar.
+    // Reached by their shortcuts and the context menu, not the tool bar.
     addActions(a.All());
 }
 

@@ -91,13 +91,11 @@ public:
     TContentsCommands& Commands() const { return *m_commands; }
     const TActionListEdit& ActionListEdit() const { return m_actions; }
     const TActionListInsert& ActionListInsert() const { return m_insertActions; }
-    TInsertCommands& InsertCommands() const { return *m_insertCommands; }
     const TActionListTable& ActionListTable() const { return m_tableActions; }
     TTableDlg* TableDlg() const { return m_tableDlg; }
     TCellDlg* CellDlg() const { return m_cellDlg; }
     TPopupMenu& PopupMenu() const { return *m_popupMenu; }
     TFormLink* FormLink() const { return m_formLink; }
-    TOpenDialog& OpenDialog() const { return *m_openDialog; }
     TCategoryButtons* CategoryButtonsInsertSymbol() const { return m_symbolPalette; }
     const TFormatActions& FormatActions() const { return m_formatActions; }
     // Sets the enabled flags of Undo and Redo: for InsertHTML.
@@ -112,7 +110,6 @@ public:
     TPublisher& Publisher() const { return *m_publisher; }
     TRecoveryKeeper& Recovery() const { return *m_recovery; }
     FtpClient& IdFTP() { return m_idFTP; }
-    QColorDialog* ColorDialog() const { return m_colorDialog; }
     TFontDialog* FontDialog() const { return m_fontDialog; }
     THTMLSource* HTMLSource() const { return m_htmlSource; }
     TFormStyle1* FormStyle1() const { return m_formStyle; }
@@ -137,6 +134,8 @@ private:
     void WireTree();
     bool TreeViewChanging();
     void TreeViewChange(const QModelIndex& index);
+    // Opens node's document (none: nothing); the contents actions follow.
+    void OpenDocument(TTreeNode* node);
     void AboutExecute();
     // Everything that writes site files or changes the current document's
     // state waits while a publishing run goes.

@@ -4,9 +4,9 @@
 #include "shell/error_handler.h"
 #include "shell/ftp_dlg.h"
 #include "shell/pressed_button.h"
-#include "store/settings_store.h"
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,7 +59,7 @@ bool TPublishCommand::IsRunning() const {
 
 void TPublishCommand::SetSitePath(const QString& sitePath) {
     m_sitePath = sitePath;
-    if (!ReadLastReport(sitePath).isEmpty())
+    if (QFileInfo::exists(LastReportPath(sitePath)))
         m_statusPanel.setToolTip(QString::fromUtf8(kReportHint));
 }
 
@@ -104,12 +104,7 @@ void TPublishCommand::Finished(const TPublishReport& report) {
     m_indicator->hide();
     m_holdOff(false);
     if (report.ReachedServer()) {
-        RunReportingErrors(m_asker, [&] {
-            TIniView siteKey(SiteKeyPath(m_sitePath));
-            siteKey.WriteText(QLatin1String(kSectionStatus), QLatin1String(kEntrySync), status);
-            siteKey.Close();
-            SaveLastReport(m_sitePath, m_lastReport);
-        });
+        RunReportingErrors(m_asker, [&] { SaveRunResult(m_sitePath, status, m_lastReport); });
     }
     emit RunFinished();
 }

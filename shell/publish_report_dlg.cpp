@@ -20,7 +20,6 @@ TPublishReportDlg::TPublishReportDlg(QWidget* parent) : QDialog(parent) {
     close->setText(QStringLiteral("Закрыть"));
     close->setDefault(true);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     layout->addWidget(buttons);

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 namespace quillery {
 namespace {
@@ -60,10 +61,13 @@ QString TRecoveryKeeper::CopyPath(const TTreeNode& node) const {
 }
 
 void TRecoveryKeeper::ReportOrphans(const TContentsTree& tree) {
-    QStringList fileNames;
+    const std::vector<QString> copies = RecoveryCopiesOfSite(m_folder, m_state.SitePath);
+    if (copies.empty())
+        return;
+    QSet<QString> fileNames;
     for (TTreeNode* node = tree.GetFirstNode(); node; node = node->GetNext())
-        fileNames << FileNameOf(*node);
-    for (const QString& path : RecoveryCopiesOfSite(m_folder, m_state.SitePath)) {
+        fileNames.insert(FileNameOf(*node));
+    for (const QString& path : copies) {
         const std::optional<TRecoveryCopy> copy = ReadRecoveryCopy(path);
         if (!copy || fileNames.contains(copy->FileName))
             continue;
@@ -100,7 +104,8 @@ void TRecoveryKeeper::Loaded(TTreeNode& node) {
 }
 
 void TRecoveryKeeper::Recover(const TRecoveryCopy& copy) {
-    m_engine.replaceContent(FromCp1251(copy.Document.toStdString()));
+    m_engine.replaceContent(
+        FromCp1251(std::string_view(copy.Document.constData(), std::size_t(copy.Document.size()))));
     m_notePanel.SetNote(copy.Note);
     if (copy.Date.isValid())
         m_notePanel.SetDate(copy.Date);
@@ -122,7 +127,6 @@ void TRecoveryKeeper::Opened(TTreeNode& node) {
     m_node = &node;
     ++m_epoch;
     m_edits = -1;
-    m_dirty = false;
     m_dirtySince.invalidate();
     m_countAsked.invalidate();
     m_markupAsked = false;
@@ -147,7 +151,7 @@ void TRecoveryKeeper::Forget(const TTreeNode& node) {
     ++m_epoch;
     WaitForWrite();
     QFile::remove(CopyPath(node));
-    m_dirty = false;
+    m_dirtySince.invalidate();
 }
 
 // ---- Watching for edits ----------------------------------------------------------
@@ -162,9 +166,9 @@ void TRecoveryKeeper::Poll() {
     }
     AskEditCount();
     const bool quiet = m_lastEdit.isValid() && m_lastEdit.elapsed() >= m_timings.idle.count();
-    const bool overdue =
-        m_dirtySince.isValid() && m_dirtySince.elapsed() >= m_timings.longest.count();
-    if (m_dirty && !m_markupAsked && (quiet || overdue))
+    const bool dirty = m_dirtySince.isValid();
+    const bool overdue = dirty && m_dirtySince.elapsed() >= m_timings.longest.count();
+    if (dirty && !m_markupAsked && (quiet || overdue))
         TakeCopy();
 }
 
@@ -182,14 +186,12 @@ void TRecoveryKeeper::AskEditCount() {
 }
 
 void TRecoveryKeeper::MarkEdited() {
-    m_dirty = true;
     m_lastEdit.start();
     if (!m_dirtySince.isValid())
         m_dirtySince.start();
 }
 
 void TRecoveryKeeper::TakeCopy() {
-    m_dirty = false;
     m_dirtySince.invalidate();
     m_markupAsked = true;
     TRecoveryCopy copy;

@@ -45,7 +45,6 @@ public:
     Q_DISABLE_COPY_MOVE(TRecoveryKeeper)
 
     void SetFolder(const QString& folder) { m_folder = folder; }
-    const QString& Folder() const { return m_folder; }
     void SetTimings(const TTimings& timings);
     // Opens node's document again, from its copy, after the renderer ended.
     void SetReopen(std::function<void(TTreeNode*)> reopen) { m_reopen = std::move(reopen); }
@@ -90,15 +89,13 @@ private:
     // asked for before are dropped.
     quint64 m_epoch = 0;
     qint64 m_edits = -1; // the engine's count last seen; -1 before the first
-    bool m_dirty = false;
     QElapsedTimer m_lastEdit;
-    QElapsedTimer m_dirtySince;
+    QElapsedTimer m_dirtySince; // valid while there are edits no copy holds yet
     QElapsedTimer m_countAsked; // valid while an edit count is awaited
     bool m_markupAsked = false;
     bool m_askingUser = false;
     // Opened again after its renderer ended: its copy is used unasked.
     const TTreeNode* m_recoverSilently = nullptr;
-    bool m_writeFailed = false;
     std::future<void> m_write;
 };
 

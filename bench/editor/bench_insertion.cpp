@@ -1,5 +1,6 @@
 // Times the insertion commands: the contents dialog coming up on large
 // contents trees, a contents link and a symbol inserted into a page.
+#include "bench/bench_support.h"
 #include "editor/insertion/form_link.h"
 #include "editor/insertion/insert_commands.h"
 #include "editor/insertion/open_dialog.h"
@@ -23,11 +24,6 @@ namespace {
 
 constexpr int kCycles = 5;
 constexpr int kInsertions = 200;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Roots of ten children, each with nine of its own: a hundred nodes a root.
 void FillTree(TContentsTree& tree, int nodes) {

@@ -20,15 +20,6 @@ constexpr int kFileCount = 1000;
 constexpr int kFileSize = 10 * 1024;
 constexpr int kRounds = 3;
 
-void EmptyFolder(const QString& path) {
-    QDir folder(path);
-    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
-        if (!folder.remove(name)) {
-            throw quillery::Error("cannot remove " + name.toStdString());
-        }
-    }
-}
-
 int FileCount(const QString& path) {
     return int(QDir(path).entryList(QDir::Files).size());
 }

@@ -6,19 +6,19 @@
 // answers every command 200 ms late. Exits non-zero when a target is missed.
 #include "bench/bench_support.h"
 #include "bench/publish/lftp_mirror.h"
-#include "bench/silent_asker.h"
 #include "publish/ftp_client.h"
 #include "publish/publish_run.h"
 #include "publish/publisher.h"
 #include "shell/main_form.h"
+#include "store/atomic_write.h"
 #include "store/error.h"
 #include "store/site_folder.h"
 #include "tests/publish/local_ftp_server.h"
+#include "tests/shell/silent_asker.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QRandomGenerator>
 #include <QSettings>
@@ -38,37 +38,15 @@ constexpr int kFileSize = 10 * 1024;
 constexpr int kRounds = 3;
 constexpr int kReplyDelayMs = 200;
 
-class NoProgress final : public TPublishProgress {
-public:
-    void Step() override {}
-    void Planned(int) override {}
-    void Advanced(int) override {}
-};
-
-void Write(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
-        throw Error("cannot write " + path.toStdString());
-}
-
-void EmptyFolder(const QString& path) {
-    QDir folder(path);
-    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
-        if (!folder.remove(name))
-            throw Error("cannot remove " + name.toStdString());
-    }
-}
-
 TFtpAccount AccountOf(const LocalFtpServer& server) {
-    return {QStringLiteral("127.0.0.1:%1").arg(server.Port()), server.UserName(), server.Password(),
-            server.RemoteDirectory()};
+    return {server.HostAndPort(), server.UserName(), server.Password(), server.RemoteDirectory()};
 }
 
 // Seconds for one run; throws unless every operation succeeded.
 double PublishOnce(const LocalFtpServer& server, const QString& site) {
     FtpClient client;
     ConfigureForPublishing(client);
-    NoProgress progress;
+    TPublishProgress progress;
     QElapsedTimer timer;
     timer.start();
     TPublishRun run(client, site, AccountOf(server), progress, {});
@@ -88,9 +66,10 @@ void Throughput(const QString& work) {
         QByteArray content(kFileSize, Qt::Uninitialized);
         QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(content.data()),
                                               kFileSize / 4);
-        Write(site + QStringLiteral("page%1.htm").arg(i, 4, 10, QLatin1Char('0')), content);
+        WriteFileAtomically(site + QStringLiteral("page%1.htm").arg(i, 4, 10, QLatin1Char('0')),
+                            content);
     }
-    Write(site + QStringLiteral("index"), "index=new Array();");
+    WriteFileAtomically(site + QStringLiteral("index"), "index=new Array();");
     const QString open = site + QStringLiteral("page0000.htm");
 
     const LocalFtpServer server(FtpServerKind::Vsftpd);
@@ -132,11 +111,11 @@ void Throughput(const QString& work) {
 void Responsiveness(const QString& work) {
     const QString site = work + QStringLiteral("/slow-site/");
     QDir().mkpath(site);
-    Write(site + QStringLiteral("index"),
-          "index=new Array(new Array(\"A\",\"a.htm\",\"\",\"\",\"\",null),"
-          "new Array(\"B\",\"b.htm\",\"\",\"\",\"\",null));");
+    WriteFileAtomically(site + QStringLiteral("index"),
+                        "index=new Array(new Array(\"A\",\"a.htm\",\"\",\"\",\"\",null),"
+                        "new Array(\"B\",\"b.htm\",\"\",\"\",\"\",null));");
     for (const char* name : {"b.htm", "c.jpg", "d.txt"})
-        Write(site + QString::fromLatin1(name), QByteArray(4096, 'x'));
+        WriteFileAtomically(site + QString::fromLatin1(name), QByteArray(4096, 'x'));
 
     FtpFaults faults;
     faults.delayMs = kReplyDelayMs;

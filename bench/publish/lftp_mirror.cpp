@@ -3,6 +3,7 @@
 #include "store/error.h"
 #include "tests/publish/local_ftp_server.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -27,4 +28,12 @@ double MirrorWithLftp(const LocalFtpServer& server, const QString& source, const
         throw quillery::Error("lftp failed: " + lftp.readAll().toStdString());
     }
     return double(timer.nsecsElapsed()) / 1e9;
+}
+
+void EmptyFolder(const QString& path) {
+    QDir folder(path);
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (!folder.remove(name))
+            throw quillery::Error("cannot remove " + name.toStdString());
+    }
 }

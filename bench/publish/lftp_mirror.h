@@ -8,3 +8,7 @@ class LocalFtpServer;
 // line with source, on one connection, with a home of its own. Throws
 // quillery::Error when lftp fails.
 double MirrorWithLftp(const LocalFtpServer& server, const QString& source, const QString& home);
+
+// Removes every file of the server's folder, so the next run sends all.
+// Throws quillery::Error when one cannot be removed.
+void EmptyFolder(const QString& path);

@@ -7,21 +7,19 @@
 // non-zero when a median on the normal page misses 100 ms.
 
 #include "bench/bench_support.h"
-#include "bench/silent_asker.h"
 #include "editor/engine.h"
 #include "editor/menu/popup_menu.h"
 #include "shell/main_form.h"
-#include "store/index_file.h"
+#include "store/atomic_write.h"
 #include "tests/editor/engine_fixture.h"
+#include "tests/shell/silent_asker.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QLocale>
 #include <QMenu>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -89,11 +87,8 @@ TTimes Time(TMainForm& form, const QString& selector, const std::function<void()
 
 // One page: the three places, printed; true when every median is in time.
 bool Measure(const QString& site, const QString& fileName, qsizetype bytes, const char* label) {
-    QFile file(site + fileName);
     const QByteArray page = Page(bytes);
-    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size())
-        qFatal("cannot write the page");
-    file.close();
+    WriteFileAtomically(site + fileName, page);
     SilentAsker asker;
     TMainForm form(nullptr, &asker);
     form.OpenSite(site);

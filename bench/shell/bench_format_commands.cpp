@@ -5,22 +5,17 @@
 // confirmed unchanged and edited. Prints milliseconds (microseconds for keys).
 
 #include "bench/bench_support.h"
-#include "bench/silent_asker.h"
 #include "editor/commands/html_source.h"
 #include "editor/engine.h"
 #include "shell/main_form.h"
-#include "store/index_file.h"
-#include "store/text_codec.h"
+#include "store/atomic_write.h"
+#include "tests/shell/silent_asker.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QKeyEvent>
-#include <QLocale>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -78,14 +73,11 @@ int main(int argc, char* argv[]) {
     QTemporaryDir root;
     SilentAsker asker;
     const QString site = OneDocumentSite(root, kFileName);
-    QFile file(site + kFileName);
     const int kilobytes = argc > 1 ? QByteArray(argv[1]).toInt() : 64;
     if (argc > 2)
         runCount = QByteArray(argv[2]).toInt();
     const QByteArray document = Document(qsizetype(kilobytes) << 10);
-    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size())
-        qFatal("cannot write the document");
-    file.close();
+    WriteFileAtomically(site + kFileName, document);
     std::printf("document: %.2f MB\n", document.size() / 1048576.0);
 
     TMainForm form(nullptr, &asker);

@@ -3,38 +3,29 @@
 // the longest pause of the user-interface event loop meanwhile (the engine
 // is asked without waiting, so typing never stops for a copy).
 #include "bench/bench_support.h"
-#include "bench/silent_asker.h"
 #include "editor/engine.h"
 #include "editor/webengine/document_encoding.h"
 #include "shell/main_form.h"
 #include "shell/recovery_keeper.h"
+#include "store/atomic_write.h"
 #include "store/recovery_copy.h"
-#include "store/text_codec.h"
+#include "tests/shell/silent_asker.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QSettings>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
 using namespace quillery;
 
 constexpr int kRounds = 5;
-
-void Write(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 // About 1 MB of Cyrillic text in paragraphs, with a few characters that
 // Windows-1251 cannot hold.
@@ -54,18 +45,13 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QTemporaryDir root;
     QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                       root.filePath(QStringLiteral("config")));
-    const QString site = root.filePath(QStringLiteral("site")) + u'/';
-    QDir().mkpath(site);
+    const QString site = OneDocumentSite(root, QStringLiteral("big.htm"));
     const QString body = BigBody();
     const QByteArray document = EncodeDocumentCp1251(
         QStringLiteral("<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; "
                        "charset=windows-1251\">\r\n</HEAD>\r\n<BODY>\r\n%1</BODY>\r\n</HTML>\r\n")
             .arg(body));
-    Write(site + QStringLiteral("index"),
-          "index=new Array(new Array(\"Big\",\"big.htm\",\"\",\"\",\"\",null));");
-    Write(site + QStringLiteral("big.htm"), document);
+    WriteFileAtomically(site + QStringLiteral("big.htm"), document);
 
     // The worker's part alone: encoding and the atomic write.
     std::vector<double> worker;
@@ -79,7 +65,6 @@ int main(int argc, char* argv[]) {
         WriteRecoveryCopy(root.filePath(QStringLiteral("worker-copy.htm")), copy);
         worker.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
-    std::sort(worker.begin(), worker.end());
 
     SilentAsker asker;
     TMainForm form(nullptr, &asker);
@@ -116,17 +101,15 @@ int main(int argc, char* argv[]) {
         endToEnd.push_back(double(clock.nsecsElapsed()) / 1e6);
         pauses.push_back(pause);
     }
-    std::sort(endToEnd.begin(), endToEnd.end());
-    std::sort(pauses.begin(), pauses.end());
     const double size =
         double(QFileInfo(form.Recovery().CopyPath(*form.Tree().Root(0))).size()) / 1e6;
     std::printf("recovery copy of %.2f MB (%d rounds, median)\n", size, kRounds);
     std::printf("  encoding and atomic write on the worker: %.1f ms (slowest %.1f ms)\n",
-                worker[kRounds / 2], worker.back());
+                Median(worker), *std::max_element(worker.begin(), worker.end()));
     std::printf("  from the edit to the copy on disk (includes %lld ms of waiting for the user "
                 "to stop typing): %.1f ms\n",
-                static_cast<long long>(timings.idle.count()), endToEnd[kRounds / 2]);
+                static_cast<long long>(timings.idle.count()), Median(endToEnd));
     std::printf("  longest pause of the event loop meanwhile: %.1f ms (slowest round %.1f ms)\n",
-                pauses[kRounds / 2], pauses.back());
+                Median(pauses), *std::max_element(pauses.begin(), pauses.end()));
     return 0;
 }

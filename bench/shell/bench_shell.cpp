@@ -3,7 +3,6 @@
 // until its tree is shown. Prints milliseconds.
 
 #include "bench/bench_support.h"
-#include "bench/silent_asker.h"
 #include "editor/engine.h"
 #include "shell/contents_model.h"
 #include "shell/jpeg_codec.h"
@@ -11,6 +10,7 @@
 #include "shell/tree_selection.h"
 #include "store/index_file.h"
 #include "store/text_codec.h"
+#include "tests/shell/silent_asker.h"
 
 #include <QApplication>
 #include <QDir>

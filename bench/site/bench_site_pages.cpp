@@ -22,7 +22,6 @@
 #include <QWebEngineView>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 using namespace quillery;

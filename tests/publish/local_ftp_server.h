@@ -30,6 +30,8 @@ public:
     LocalFtpServer& operator=(const LocalFtpServer&) = delete;
 
     quint16 Port() const { return m_port; }
+    // What a user types as the host: "127.0.0.1:port".
+    QString HostAndPort() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     QString UserName() const;
     QString Password() const;
     // The writable directory as the client names it after logging in.

@@ -8,17 +8,6 @@
 #include <QLocale>
 #include <cstdio>
 
-namespace {
-
-class NoProgress final : public quillery::TPublishProgress {
-public:
-    void Step() override {}
-    void Planned(int) override {}
-    void Advanced(int) override {}
-};
-
-} // namespace
-
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
@@ -28,7 +17,7 @@ int main(int argc, char* argv[]) {
     }
     quillery::FtpClient client;
     quillery::ConfigureForPublishing(client);
-    NoProgress progress;
+    quillery::TPublishProgress progress;
     quillery::TPublishRun run(client, args[1], {args[2], args[3], args[4], args[5]}, progress, {});
     const quillery::TPublishReport report = run.Run();
     std::puts(quillery::PublishStatusText(report, QLocale::system()).toUtf8().constData());

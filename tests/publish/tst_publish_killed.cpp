@@ -1,6 +1,7 @@
 // A publishing run killed with SIGKILL in the middle of a large upload
 // leaves no file marked published that the server did not confirm, and the
 // next run completes the site.
+#include "store/atomic_write.h"
 #include "store/site_folder.h"
 #include "tests/publish/local_ftp_server.h"
 
@@ -18,12 +19,6 @@ namespace {
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void Write(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(data), data.size());
 }
 
 QByteArray Random(qsizetype size, quint32 seed) {
@@ -44,8 +39,8 @@ private:
     void StartChild(QProcess& child, const QString& site, const LocalFtpServer& server) {
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QStringLiteral(QUILLERY_PUBLISH_CHILD),
-                    {site, QStringLiteral("127.0.0.1:%1").arg(server.Port()), server.UserName(),
-                     server.Password(), server.RemoteDirectory()});
+                    {site, server.HostAndPort(), server.UserName(), server.Password(),
+                     server.RemoteDirectory()});
         QVERIFY(child.waitForStarted(10000));
     }
 };
@@ -63,7 +58,7 @@ void TestPublishKilled::killedDuringAnUpload() {
         {QStringLiteral("z-big.bin"), Random(2 * 1024 * 1024, 3)},
     };
     for (auto it = files.begin(); it != files.end(); ++it) {
-        Write(site + it.key(), it.value());
+        WriteFileAtomically(site + it.key(), it.value());
         QVERIFY(SetChanged(site + it.key()));
     }
     const QString bigOnServer = server.LocalDirectory() + QStringLiteral("/z-big.bin");

@@ -3,30 +3,18 @@
 // kills. Prints "ready" once the copy is written.
 // Usage: recovery_child SITE_FOLDER CONFIG_FOLDER RECOVERY_FOLDER
 #include "editor/engine.h"
-#include "shell/asker.h"
 #include "shell/main_form.h"
 #include "shell/note_memo.h"
 #include "shell/note_panel.h"
 #include "shell/recovery_keeper.h"
 #include "store/recovery_copy.h"
-#include "store/text_codec.h"
+#include "tests/shell/silent_asker.h"
 
 #include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 #include <cstdio>
-
-namespace {
-
-class QuietAsker final : public quillery::Asker {
-public:
-    bool Confirm(const QString&, Answer) override { return false; }
-    void ShowError(const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    void ShowWarning(const QString& text) override { ShowError(text); }
-};
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -37,7 +25,7 @@ int main(int argc, char* argv[]) {
     }
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, args[2]);
-    QuietAsker asker;
+    SilentAsker asker;
     quillery::TMainForm form(nullptr, &asker);
     form.Recovery().SetFolder(args[3]);
     quillery::TRecoveryKeeper::TTimings quick;

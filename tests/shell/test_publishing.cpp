@@ -44,13 +44,10 @@ const QString kA = QStringLiteral("0a1b2c3d-0000-4000-8000-00000000000a.htm");
 const QString kB = QStringLiteral("0a1b2c3d-0000-4000-8000-00000000000b.htm");
 const QString kDone = QStringLiteral("Синхронизация проведена ");
 
-struct Account {
-    QString host, user, password, dir;
-};
+using Account = TFtpAccount;
 
 Account AccountOf(const LocalFtpServer& server) {
-    return {QStringLiteral("127.0.0.1:%1").arg(server.Port()), server.UserName(), server.Password(),
-            server.RemoteDirectory()};
+    return {server.HostAndPort(), server.UserName(), server.Password(), server.RemoteDirectory()};
 }
 
 QString Utf8(const char* text) {
@@ -133,10 +130,10 @@ void AnswerDialog(TMainForm& form, std::optional<Account> account, bool confirm)
     WhenShown(dialog, [dialog, account, confirm] {
         if (account) {
             const std::pair<QLineEdit*, QString> fields[] = {
-                {dialog->Host(), account->host},
-                {dialog->Username(), account->user},
-                {dialog->Password(), account->password},
-                {dialog->Dir(), account->dir}};
+                {dialog->Host(), account->Host},
+                {dialog->Username(), account->Username},
+                {dialog->Password(), account->Password},
+                {dialog->Dir(), account->Dir}};
             for (const auto& [edit, text] : fields) {
                 edit->setFocus();
                 edit->selectAll();
@@ -342,7 +339,7 @@ void TestPublishing::cancelSendsNothingAndKeepsWhatWasTyped() {
     // The account was stored as it was typed, and comes back next time.
     const TIniView key(SiteKeyPath(site.SitePath()));
     QCOMPARE(key.ReadText(QLatin1String(kSectionFtp), QLatin1String(kEntryHost)),
-             AccountOf(server).host);
+             AccountOf(server).Host);
     QCOMPARE(key.ReadText(QLatin1String(kSectionFtp), QLatin1String(kEntryPassword)),
              server.Password());
     Publish(*form);
@@ -388,11 +385,11 @@ void TestPublishing::connectionErrors() {
     auto form = site.OpenForm();
     Account account = AccountOf(server);
     if (!host.isEmpty())
-        account.host = host;
+        account.Host = host;
     if (!password.isEmpty())
-        account.password = password;
+        account.Password = password;
     if (!dir.isEmpty())
-        account.dir = dir == QStringLiteral("\x01") ? QString() : dir;
+        account.Dir = dir == QStringLiteral("\x01") ? QString() : dir;
 
     Publish(*form, account);
     QCOMPARE(form->StatusPanel()->text(), status);

@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-// Benchmarks answer No and print what the program would show in a box.
+// Answers No and prints what the program would show in a box: for programs
+// that run the main window with nobody at it (benchmarks, child processes).
 class SilentAsker final : public quillery::Asker {
 public:
     bool Confirm(const QString&, Answer) override { return false; }
