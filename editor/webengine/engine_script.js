@@ -358,7 +358,9 @@
     function documentCommand(name, value) {
         if (!document.queryCommandSupported(name))
             fail('команда не поддерживается: ' + name);
-        document.execCommand(name, false, value);
+        // No value is the empty one: Chromium would write "null" as the
+        // new rule's id.
+        document.execCommand(name, false, value ?? '');
     }
 
     function exec(command, value) {
@@ -509,6 +511,54 @@
         refreshMarks();
     }
 
+    // Blocks a browser reading a file never leaves inside a paragraph. The
+    // list commands put lists there; written as they stand, the file would
+    // open with stray empty paragraphs around them.
+    const BREAKS_PARAGRAPH = ':is(address, article, aside, blockquote, center, details, dialog, ' +
+        'dir, div, dl, fieldset, figcaption, figure, footer, form, h1, h2, h3, h4, h5, h6, ' +
+        'header, hgroup, hr, main, menu, nav, ol, p, pre, section, summary, table, ul)';
+
+    function isBlank(node) {
+        return node.nodeType === Node.TEXT_NODE && !node.data.trim();
+    }
+
+    // A paragraph holding such blocks: the blocks beside it, the rest in
+    // paragraphs of their own (the first keeps the id), none of white space
+    // alone.
+    function liftBlocks(p) {
+        let piece = null;
+        let first = true;
+        for (const child of Array.from(p.childNodes)) {
+            if (child.nodeType === Node.ELEMENT_NODE && child.matches(BREAKS_PARAGRAPH)) {
+                p.before(child);
+                piece = null;
+            } else if (piece || !isBlank(child)) {
+                if (!piece) {
+                    piece = p.cloneNode(false);
+                    if (!first)
+                        piece.removeAttribute('id');
+                    first = false;
+                    p.before(piece);
+                }
+                piece.appendChild(child);
+            }
+        }
+        p.remove();
+    }
+
+    // What a save writes: the document with blocks lifted out of paragraphs.
+    // The page being edited is left alone, so undo still knows it.
+    function savedRoot() {
+        if (!document.querySelector('p > ' + BREAKS_PARAGRAPH))
+            return document.documentElement;
+        const root = document.documentElement.cloneNode(true);
+        for (const p of root.querySelectorAll('p')) {
+            if (p.querySelector(':scope > ' + BREAKS_PARAGRAPH))
+                liftBlocks(p);
+        }
+        return root;
+    }
+
     const COLOUR_ATTRIBUTES = new Set(['bgcolor', 'bordercolor', 'bordercolorlight',
                                        'bordercolordark']);
 
@@ -546,7 +596,7 @@
         currentLink: link,
         serialize: (charset) => {
             declareCharset(charset);
-            return doctypeText() + document.documentElement.outerHTML;
+            return doctypeText() + savedRoot().outerHTML;
         },
 
         queryCommandEnabled: queryEnabled,

@@ -44,6 +44,8 @@ private slots:
     void saveLeavesNoAdapterArtefacts();
     void saveDeclaresCharsetWhereMissing();
     void saveWithoutFileFails();
+    void saveKeepsBlocksOutOfParagraphs_data();
+    void saveKeepsBlocksOutOfParagraphs();
     void linkClickNeverNavigates();
     void rightClickReachesHandler();
     void staleHandleFails();
@@ -190,6 +192,47 @@ void TestEngineDocument::saveWithoutFileFails() {
     f.engine().WaitForEngine();
     QVERIFY_THROWS_EXCEPTION(Error, f.engine().ExecWB(WebCommand::Save));
     QVERIFY_THROWS_EXCEPTION(Error, f.engine().setCharset(QStringLiteral("utf-8")));
+}
+
+// What the page holds after a command, and what the file must hold so that
+// opening it again gives the same page: a paragraph cannot hold a list, a
+// rule or a table, and a browser reading one adds stray empty paragraphs.
+void TestEngineDocument::saveKeepsBlocksOutOfParagraphs_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("build");
+    QTest::addColumn<QString>("saved");
+    QTest::addRow("numbered list made in a paragraph")
+        << "InsertOrderedList" << QString()
+        << "<ol><li>Простой текст абзаца</li></ol>\n<p id=\"bold\">";
+    QTest::addRow("bulleted list made in a paragraph")
+        << "InsertUnorderedList" << QString()
+        << "<ul><li>Простой текст абзаца</li></ul>\n<p id=\"bold\">";
+    QTest::addRow("text on both sides of a list and a rule")
+        << QString()
+        << "const p = document.getElementById('plain'); p.textContent = 'до';"
+           "const ul = document.createElement('ul'); ul.innerHTML = '<li>пункт</li>';"
+           "p.append(ul, 'между', document.createElement('hr'), ' ');"
+        << "<p id=\"plain\">до</p><ul><li>пункт</li></ul><p>между</p><hr>\n<p id=\"bold\">";
+}
+
+void TestEngineDocument::saveKeepsBlocksOutOfParagraphs() {
+    QFETCH(QString, command);
+    QFETCH(QString, build);
+    QFETCH(QString, saved);
+    EngineFixture f;
+    const QString path = f.copyFixture(QStringLiteral("formatting.htm"));
+    f.open(path);
+    f.selectText(QStringLiteral("#plain"), 2, 2);
+    if (!command.isEmpty())
+        static_cast<Engine&>(f.engine()).execCommand(command);
+    if (!build.isEmpty())
+        f.script(build);
+    const QString page = f.bodyHtml();
+    f.engine().ExecWB(WebCommand::Save);
+    const QString file = FromCp1251(ReadFile(path).toStdString());
+    QVERIFY2(file.contains(saved), qPrintable(file));
+    // The page being edited stays as it was.
+    QCOMPARE(f.bodyHtml(), page);
 }
 
 void TestEngineDocument::linkClickNeverNavigates() {

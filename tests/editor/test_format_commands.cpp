@@ -186,9 +186,11 @@ void TestFormatCommands::plainCommands_data() {
                                   << "#bold" << 0 << 6
                                   << "document.getElementById('bold').innerHTML"
                                   << "Жирный текст";
-    QTest::addRow("rule") << "hr"
-                          << "#last" << 2 << 2 << "document.querySelectorAll('hr').length"
-                          << "1";
+    QTest::addRow("rule, with no attributes") << "hr"
+                                              << "#last" << 2 << 2
+                                              << "Array.from(document.querySelectorAll('hr'), "
+                                                 "(hr) => hr.outerHTML).join()"
+                                              << "<hr>";
 }
 
 void TestFormatCommands::plainCommands() {
