@@ -20,10 +20,6 @@ namespace {
 
 const QString kBlank = QStringLiteral("about:blank");
 
-QString NamePart(const QString& path) {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 void AddOwnedName(QStringList& list, const QString& reference, const QString& sitePath) {
     const QString name = OwnedNameOfReference(reference, sitePath);
     if (!name.isEmpty())
@@ -210,7 +206,7 @@ void TDocumentSwitcher::Leave(TTreeNode* selected) {
 
 void TDocumentSwitcher::StoreThumbnail(TTreeNode& node) {
     const QString chosen = m_notePanel.ThumbFileName();
-    const QString name = NamePart(chosen);
+    const QString name = FileNamePart(chosen);
     if (AsciiEqualNoCase(name, FileNameFromModel(node.Rec().ThumbName)))
         return;
     if (name.isEmpty()) {

@@ -7,17 +7,6 @@
 #include <QUrl>
 
 namespace quillery {
-namespace {
-
-QString FolderPart(const QString& path) {
-    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString NamePart(const QString& path) {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-} // namespace
 
 std::optional<QString> LocalPathOfReference(const QString& reference) {
     QUrl url(reference);
@@ -37,7 +26,7 @@ QString OwnedNameOfReference(const QString& reference, const QString& sitePath) 
     const QString folder = FolderPart(path);
     if (!folder.isEmpty() && !AsciiEqualNoCase(folder, sitePath))
         return QString();
-    return AsciiLower(NamePart(path));
+    return AsciiLower(FileNamePart(path));
 }
 
 std::optional<QString> ImportReference(const QString& reference, const QString& sitePath,
@@ -45,7 +34,7 @@ std::optional<QString> ImportReference(const QString& reference, const QString& 
     const std::optional<QString> local = LocalPathOfReference(reference);
     if (!local)
         return std::nullopt;
-    const QString fileName = NamePart(*local);
+    const QString fileName = FileNamePart(*local);
     const QFileInfo source(*local);
     // The document's own file: only the reference is made bare. The name is
     // kept as it is on disk, since lower-casing it would point elsewhere on

@@ -8,29 +8,26 @@ namespace quillery {
 
 TActionListTable TActionListTable::Create(QObject* owner) {
     TActionListTable list{};
-    const auto make = [owner](const char* name, const char* caption, const char* hint,
-                              const QKeySequence& shortcut = {}) {
-        return MakeAction(owner, QString::fromLatin1(name), QString::fromUtf8(caption),
-                          QString::fromUtf8(hint), shortcut);
-    };
-    list.Table =
-        make("Table", "Таблица", "Вставка таблицы в документ", QKeySequence(Qt::CTRL | Qt::Key_T));
-    list.PropertyCell =
-        make("PropertyCell", "Свойства ячейки", "Изменение параметров табличной ячейки",
-             QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T));
-    list.InsertRow = make("InsertRow", "Вставить строку",
-                          "Добавление новой строки непосредственно под выделенной строкой ");
-    list.DeleteRow = make("DeleteRow", "Удалить строку", "Удаление выделенной строки");
-    list.InsertCell = make("InsertCell", "Вставить ячейку",
-                           "Добавление новой ячейки непосредственно за выделенной ячейкой");
-    list.DeleteCell = make("DeleteCell", "Удалить ячейку", "Удаление выделенной ячейки");
-    list.colspanadd =
-        make("colspanadd", "Растянуть ячейку по горизонтали", "Растягивание ячейки по горизонтали");
-    list.colspansub =
-        make("colspansub", "Сжать ячейку по горизонтали", "Сжатие ячейки по горизонтали");
-    list.rowspanadd =
-        make("rowspanadd", "Растянуть ячейку по вертикали", "Растягивание ячейки по вертикали");
-    list.rowspansub = make("rowspansub", "Сжать ячейку по вертикали", "Сжатие ячейки по вертикали");
+    list.Table = MakeAction(owner, "Table", "Таблица", "Вставка таблицы в документ",
+                            QKeySequence(Qt::CTRL | Qt::Key_T));
+    list.PropertyCell = MakeAction(owner, "PropertyCell", "Свойства ячейки",
+                                   "Изменение параметров табличной ячейки",
+                                   QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T));
+    list.InsertRow = MakeAction(owner, "InsertRow", "Вставить строку",
+                                "Добавление новой строки непосредственно под выделенной строкой ");
+    list.DeleteRow = MakeAction(owner, "DeleteRow", "Удалить строку", "Удаление выделенной строки");
+    list.InsertCell = MakeAction(owner, "InsertCell", "Вставить ячейку",
+                                 "Добавление новой ячейки непосредственно за выделенной ячейкой");
+    list.DeleteCell =
+        MakeAction(owner, "DeleteCell", "Удалить ячейку", "Удаление выделенной ячейки");
+    list.colspanadd = MakeAction(owner, "colspanadd", "Растянуть ячейку по горизонтали",
+                                 "Растягивание ячейки по горизонтали");
+    list.colspansub = MakeAction(owner, "colspansub", "Сжать ячейку по горизонтали",
+                                 "Сжатие ячейки по горизонтали");
+    list.rowspanadd = MakeAction(owner, "rowspanadd", "Растянуть ячейку по вертикали",
+                                 "Растягивание ячейки по вертикали");
+    list.rowspansub =
+        MakeAction(owner, "rowspansub", "Сжать ячейку по вертикали", "Сжатие ячейки по вертикали");
     const QList<QAction*> all = list.All();
     for (int i = 0; i < all.size(); ++i)
         all[i]->setIcon(DrawTableIcon(i));

@@ -409,16 +409,21 @@
 
   // ---- Addresses and history -----------------------------------------------
 
-  let home = null; // the first node with a document: the page without a query
-  function nodeFromAddress() {
-    let query = location.search.slice(1);
-    if (!query) return home;
+  // The document file a query names: decoded, ASCII lower-cased.
+  function fileOfQuery(query) {
     try {
       query = decodeURIComponent(query);
     } catch (error) {
       // A malformed escape: the text as it stands.
     }
-    return byFile.get(asciiLower(query)) || null;
+    return asciiLower(query);
+  }
+
+  let home = null; // the first node with a document: the page without a query
+  function nodeFromAddress() {
+    const query = location.search.slice(1);
+    if (!query) return home;
+    return byFile.get(fileOfQuery(query)) || null;
   }
 
   function isOpeningElsewhere(event) {
@@ -430,13 +435,7 @@
   function contentsLinkTarget(link) {
     const href = link.getAttribute("href");
     if (!href || href[0] !== "?") return null;
-    let name = href.slice(1).split("#")[0];
-    try {
-      name = decodeURIComponent(name);
-    } catch (error) {
-      // Used as written.
-    }
-    return asciiLower(name);
+    return fileOfQuery(href.slice(1).split("#")[0]);
   }
 
   // Puts a document's address into the history and shows it. A name that

@@ -138,6 +138,14 @@ QString FileExtension(QStringView fileName) {
     return fileName.mid(dot).toString();
 }
 
+QString FolderPart(QStringView path) {
+    return path.left(path.lastIndexOf(u'/') + 1).toString();
+}
+
+QString FileNamePart(QStringView path) {
+    return path.mid(path.lastIndexOf(u'/') + 1).toString();
+}
+
 QString ImportedFileName(const QString& sourcePath, const QString& sitePath) {
     const QString name = QFileInfo(sourcePath).fileName();
     if (name.isEmpty())

@@ -53,6 +53,11 @@ QString GuidFileName(QStringView extension);
 // to the end ("" when there is no '.'; ".htaccess" is all extension).
 QString FileExtension(QStringView fileName);
 
+// A path on either side of its last '/': the folder with its '/' ("" when
+// there is none), and the name after it.
+QString FolderPart(QStringView path);
+QString FileNamePart(QStringView path);
+
 // The imported-file name rule: the source's own name, ASCII lower-cased, when
 // the source lies outside the site folder, no file of that name exists in the
 // site folder (SiteFileExists) and the name is plain; otherwise

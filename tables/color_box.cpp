@@ -1,5 +1,7 @@
 #include "tables/color_box.h"
 
+#include "editor/commands/command_values.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QPainter>
@@ -73,8 +75,8 @@ QString Caption(const TColorIdent& ident) {
 } // namespace
 
 QColor SwatchColour(TColor value) {
-    if (value >= 0 && value <= 0xFFFFFF)
-        return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+    if (IsRGBColor(value))
+        return ColorFromValue(quint32(value));
     if (IsSystemColor(value)) {
         const int element = value & 0xFF;
         for (const TSystemRole& role : kSystemRoles)
@@ -143,7 +145,7 @@ void TColorBox::EntryChosen(int index) {
         return;
     }
     const QColor chosen = picker.selectedColor();
-    SetCustom(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16));
+    SetCustom(TColor(ValueFromColor(chosen)));
 }
 
 } // namespace quillery

@@ -99,8 +99,7 @@ constexpr std::array<TNamePair, 10> kNameToAttribute{{
 }};
 
 bool IsHexDigit(std::string_view c) {
-    return c.size() == 1 && ((c[0] >= '0' && c[0] <= '9') || (c[0] >= 'a' && c[0] <= 'f') ||
-                             (c[0] >= 'A' && c[0] <= 'F'));
+    return c.size() == 1 && HexDigit(c[0]) >= 0;
 }
 
 // The text cut into characters: one UTF-8 sequence each (a stray byte is a
@@ -205,9 +204,10 @@ std::string ColorToColorName(TColor value) {
 }
 
 std::string ColorToHTML(TColor value) {
-    const std::string hex = UpperHex(static_cast<std::uint32_t>(value), 6);
-    if (hex.size() == 6)
+    if (IsRGBColor(value)) {
+        const std::string hex = UpperHex(static_cast<std::uint32_t>(value), 6);
         return hex.substr(4, 2) + hex.substr(2, 2) + hex.substr(0, 2);
+    }
     const std::string name = ColorToColorName(value);
     // A value that is neither RGB nor named has no spelling in a document.
     if (name.front() == '$')

@@ -14,6 +14,11 @@ using TColor = std::int32_t;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
+// Red in the lowest byte, blue in the third, nothing above.
+constexpr bool IsRGBColor(TColor value) {
+    return value >= 0 && value <= 0xFFFFFF;
+}
+
 constexpr bool IsSystemColor(TColor value) {
     return (static_cast<std::uint32_t>(value) & 0xFFFFFF00u) == 0xFF000000u;
 }

@@ -18,8 +18,6 @@ struct TTableOffer {
     bool colspansub = false;
     bool rowspanadd = false;
     bool rowspansub = false;
-
-    bool operator==(const TTableOffer&) const = default;
 };
 
 // The row and cell structure commands, each on the innermost TD or TR that

@@ -5,7 +5,6 @@
 #include <string>
 
 namespace quillery {
-namespace {
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -16,6 +15,8 @@ int HexDigit(char c) {
         return c - 'A' + 10;
     return -1;
 }
+
+namespace {
 
 std::optional<std::int32_t> ReadHex(std::string_view digits) {
     if (digits.empty())

@@ -16,4 +16,7 @@ std::optional<std::int32_t> ReadWholeNumber(std::string_view text);
 // "'<text>' is not a valid integer value".
 std::int32_t StrToInt(std::string_view text);
 
+// The value of a hexadecimal digit of either case, or -1.
+int HexDigit(char c);
+
 } // namespace quillery

@@ -111,10 +111,9 @@ void TCategoryButtons::Relayout() {
         y = place.Frame.bottom() + 1 + kCategoryGap;
         m_places.append(place);
     }
-    m_contentHeight = y;
     QScrollBar* bar = verticalScrollBar();
     bar->setPageStep(viewport()->height());
-    bar->setRange(0, qMax(0, m_contentHeight - viewport()->height()));
+    bar->setRange(0, qMax(0, y - viewport()->height()));
     viewport()->update();
 }
 

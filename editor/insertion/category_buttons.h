@@ -70,7 +70,6 @@ private:
 
     QList<TCategory> m_categories;
     QList<TPlace> m_places; // content coordinates
-    int m_contentHeight = 0;
     THit m_hovered;
     THit m_pressed;
 };

@@ -1,7 +1,9 @@
 #include "editor/insertion/form_link.h"
 
+#include "editor/commands/dialog_buttons.h"
+
+#include <QDialogButtonBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,9 +16,7 @@ constexpr int kListHeight = 260;
 
 } // namespace
 
-TFormLink::TFormLink(QWidget* parent)
-    : QDialog(parent), m_listBox(new QListWidget), m_ok(new QPushButton(QStringLiteral("OK"))),
-      m_cancel(new QPushButton(QStringLiteral("Отмена"))) {
+TFormLink::TFormLink(QWidget* parent) : QDialog(parent), m_listBox(new QListWidget) {
     setObjectName(QStringLiteral("FormLink"));
     setWindowTitle(QStringLiteral("Гиперуказатель"));
 
@@ -31,19 +31,15 @@ TFormLink::TFormLink(QWidget* parent)
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_listBox);
 
+    QDialogButtonBox* buttons = OkCancelButtons(*this, Qt::Horizontal);
+    m_ok = qobject_cast<QPushButton*>(buttons->buttons().value(0));
+    m_cancel = qobject_cast<QPushButton*>(buttons->buttons().value(1));
     m_ok->setObjectName(QStringLiteral("BitBtn1"));
-    m_ok->setDefault(true);
     m_cancel->setObjectName(QStringLiteral("BitBtn2"));
-    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     // A fixed border: the dialog cannot be resized.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -26,8 +26,8 @@ private:
     void ListBoxDblClick();
 
     QListWidget* m_listBox;
-    QPushButton* m_ok;
-    QPushButton* m_cancel;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
 };
 
 } // namespace quillery

@@ -6,6 +6,7 @@
 #include "store/ascii.h"
 #include "store/contents_tree.h"
 #include "store/error.h"
+#include "store/site_folder.h"
 #include "store/text_codec.h"
 
 #include <QListWidget>
@@ -68,20 +69,12 @@ QString EscapeMarkup(const QString& text) {
     });
 }
 
-QString NamePart(const QString& path) {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString FolderPart(const QString& path) {
-    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // The link to a chosen file: its path as it is on disk (paths here are
 // case-sensitive), its file name lower-cased as the text.
 std::string PreviewLinkFragment(const QString& path) {
     return ToCp1251(
         QStringLiteral("<a href=\"%1\" target=_blank>%2</a>")
-            .arg(EscapeMarkup(PreviewAddress(path)), EscapeMarkup(AsciiLower(NamePart(path)))));
+            .arg(EscapeMarkup(PreviewAddress(path)), EscapeMarkup(AsciiLower(FileNamePart(path)))));
 }
 
 } // namespace
@@ -128,8 +121,8 @@ void TInsertCommands::ImageOpenExecute() {
         }
         const QUrl url(address);
         const QString path = url.isLocalFile() ? url.toLocalFile() : address;
-        if (!NamePart(path).isEmpty())
-            m_openDialog.FileName = NamePart(path);
+        if (!FileNamePart(path).isEmpty())
+            m_openDialog.FileName = FileNamePart(path);
         if (!FolderPart(path).isEmpty())
             m_openDialog.InitialDir = FolderPart(path);
     }

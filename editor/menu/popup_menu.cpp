@@ -89,10 +89,11 @@ bool TPopupMenu::UpdateActions() {
     a.Image->setEnabled(true);
     m_updateTableActions();
     // A row without a data cell (the caret in a header cell) takes no link
-    // to a document and no picture.
+    // to a document and no picture. The row is looked for first: outside
+    // tables, the usual case, that one walk up the page settles it.
     if (m_engine.selectionType() != SelectionType::Control &&
-        !SelectedElement(m_engine, QStringLiteral("TD")) &&
-        SelectedElement(m_engine, QStringLiteral("TR"))) {
+        SelectedElement(m_engine, QStringLiteral("TR")) &&
+        !SelectedElement(m_engine, QStringLiteral("TD"))) {
         a.Directry->setEnabled(false);
         a.Image->setEnabled(false);
     }

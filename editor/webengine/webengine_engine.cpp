@@ -38,6 +38,10 @@ QString LoadEngineScript() {
     throw Error(QStringLiteral("Ошибка редактора: %1").arg(reason).toStdString());
 }
 
+[[noreturn]] void FailRendererLost() {
+    Fail(QStringLiteral("процесс, показывающий документ, завершился"));
+}
+
 // The rewrites as the one argument of a script operation.
 QJsonArray RewritesArgument(const QList<UrlRewrite>& rewrites) {
     QJsonArray list;
@@ -117,7 +121,7 @@ void WebEngineEngine::WaitForEngine() {
     }
     if (m_loading && m_rendererLost) {
         m_loading = false;
-        Fail(QStringLiteral("процесс, показывающий документ, завершился"));
+        FailRendererLost();
     }
     if (m_loadFailed) {
         m_loadFailed = false;
@@ -143,7 +147,7 @@ QVariant WebEngineEngine::run(const QString& script) {
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     *done = true;
     if (m_rendererLost)
-        Fail(QStringLiteral("процесс, показывающий документ, завершился"));
+        FailRendererLost();
     return result;
 }
 
@@ -159,7 +163,7 @@ QString WebEngineEngine::OperationScript(const QString& op, const QJsonArray& ar
 
 QVariant WebEngineEngine::call(const QString& op, const QJsonArray& args) {
     if (m_rendererLost)
-        Fail(QStringLiteral("процесс, показывающий документ, завершился"));
+        FailRendererLost();
     if (m_loading)
         Fail(QStringLiteral("документ ещё загружается"));
     const QString script = OperationScript(op, args, m_released);
