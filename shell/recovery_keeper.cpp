@@ -224,8 +224,23 @@ void TRecoveryKeeper::WriteInBackground(TRecoveryCopy copy, const QString& marku
             }
             // The destructor waits for this thread, so the object is still here.
             QMetaObject::invokeMethod(
-                this, [this, path, error] { emit CopyWritten(path, error); }, Qt::QueuedConnection);
+                this, [this, path, error] { CopyDone(path, error); }, Qt::QueuedConnection);
         });
+}
+
+// A copy that cannot be written is said once, until one is written again:
+// the user should know the edits are not kept, without a box every second.
+void TRecoveryKeeper::CopyDone(const QString& path, const QString& error) {
+    if (error.isEmpty()) {
+        m_failureShown = false;
+    } else if (!m_failureShown) {
+        m_failureShown = true;
+        m_asker.ShowWarning(QStringLiteral("Не удалось записать копию несохранённых изменений: "
+                                           "%1. Правки будут записаны в документ, когда вы его "
+                                           "покинете.")
+                                .arg(error));
+    }
+    emit CopyWritten(path, error);
 }
 
 void TRecoveryKeeper::WaitForWrite() {

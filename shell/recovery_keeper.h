@@ -68,6 +68,7 @@ private:
     void MarkEdited();
     void TakeCopy();
     void WriteInBackground(TRecoveryCopy copy, const QString& markup);
+    void CopyDone(const QString& path, const QString& error);
     void WaitForWrite();
     void Forget(const TTreeNode& node);
     void Recover(const TRecoveryCopy& copy);
@@ -96,6 +97,7 @@ private:
     bool m_askingUser = false;
     // Opened again after its renderer ended: its copy is used unasked.
     const TTreeNode* m_recoverSilently = nullptr;
+    bool m_failureShown = false; // the user was told a copy could not be written
     std::future<void> m_write;
 };
 

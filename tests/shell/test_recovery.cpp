@@ -85,6 +85,7 @@ private slots:
     void killedProgramOffersItsEditsBack();
     void copyAfterTypingStopsAndWhileTyping();
     void leavingRemovesTheCopy();
+    void copyThatCannotBeWrittenIsSaidOnce();
     void decliningRemovesTheCopy();
     void copyOlderThanItsDocumentIsNotOffered();
     void copyOfADocumentNoLongerInTheContents();
@@ -226,6 +227,28 @@ void TestRecovery::leavingRemovesTheCopy() {
     SiteFixture::Select(*form, form->Tree().Root(1));
     QVERIFY(!QFileInfo::exists(copy));
     QVERIFY(site.SavedBody(kA).contains(QStringLiteral("kept")));
+    QVERIFY(site.asker.errors.isEmpty());
+}
+
+void TestRecovery::copyThatCannotBeWrittenIsSaidOnce() {
+    SiteFixture site;
+    WriteTwoDocuments(site);
+    // A file where the copies' folder should be: no copy can be written.
+    const QTemporaryDir scratch;
+    const QString blocked = scratch.filePath(QStringLiteral("blocked"));
+    SiteFixture::WriteFile(blocked, "a file");
+    auto form = OpenWithCopiesIn(site, blocked + QStringLiteral("/copies"));
+    QSignalSpy written(&form->Recovery(), &TRecoveryKeeper::CopyWritten);
+    SiteFixture::TypeIntoDocument(*form, QStringLiteral("one"));
+    QTRY_COMPARE_WITH_TIMEOUT(written.size(), 1, 5000);
+    SiteFixture::TypeIntoDocument(*form, QStringLiteral("two"));
+    QTRY_COMPARE_WITH_TIMEOUT(written.size(), 2, 5000);
+    QCOMPARE(site.asker.warnings.size(), 1);
+    QVERIFY2(site.asker.warnings.first().contains(QStringLiteral("копию")),
+             qPrintable(site.asker.warnings.first()));
+    // The edits still reach the document when it is left.
+    SiteFixture::Select(*form, form->Tree().Root(1));
+    QVERIFY(site.SavedBody(kA).contains(QStringLiteral("two")));
     QVERIFY(site.asker.errors.isEmpty());
 }
 
