@@ -1,4 +1,5 @@
 #include "shell/main_form.h"
+#include "store/site_pages.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
         QApplication::installTranslator(&qtTranslator);
 
     quillery::TMainForm form(nullptr);
+    form.SetSitePagesFolder(quillery::FindShippedPagesFolder());
     if (!form.FormShow())
         return 0;
     return QApplication::exec();

@@ -28,6 +28,7 @@
 #include "shell/publish_report_dlg.h"
 #include "shell/recovery_keeper.h"
 #include "shell/select_dlg.h"
+#include "shell/site_pages_keeper.h"
 #include "shell/title_delegate.h"
 #include "shell/tree_selection.h"
 #include "store/index_file.h"
@@ -493,6 +494,8 @@ void TMainForm::OpenSite(const QString& sitePath) {
     Run([&] { loaded = LoadContents(m_tree, m_state.SitePath, m_shortDateFormat); });
     if (!loaded.Faults.empty())
         m_asker->ShowError(QString::fromStdString(loaded.Faults.front()));
+    if (m_sitePagesFolder)
+        Run([&] { KeepSitePages(m_state.SitePath, loaded.Created, *m_sitePagesFolder, *m_asker); });
     Run([this] { m_recovery->ReportOrphans(m_tree); });
     if (loaded.Created) {
         Run([this] { m_commands->NewItemExecute(); });

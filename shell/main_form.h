@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAbstractButton;
 class QColorDialog;
@@ -71,6 +72,9 @@ public:
     // The start-up steps after the dialog: reads the publishing status,
     // loads the contents, shows the window and opens the first document.
     void OpenSite(const QString& sitePath);
+    // Sites get the site's own pages from this folder (empty: none was
+    // found, which is reported). Without a call they are left as they are.
+    void SetSitePagesFolder(const QString& folder) { m_sitePagesFolder = folder; }
     // The shutdown: leaves the current document (saving it), then deletes
     // the discarded files. False when saving failed (the window stays).
     bool FormClose();
@@ -154,6 +158,7 @@ private:
     TFormatActions m_formatActions;
     TActionListTable m_tableActions;
     QString m_shortDateFormat;
+    std::optional<QString> m_sitePagesFolder;
 
     QToolBar* m_toolBar = nullptr;
     QWidget* m_panel1 = nullptr;

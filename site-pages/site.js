@@ -673,13 +673,58 @@
 
   // ---- Start -------------------------------------------------------------------
 
+  // A host that announces a charset for `index` (some give every file
+  // without an extension "text/plain; charset=utf-8") overrides the script
+  // element's windows-1251, and the titles come out as replacement
+  // characters. Then the file is fetched again as bytes and read here.
+  function misread(items) {
+    return JSON.stringify(items).includes("\uFFFD");
+  }
+
+  function fetchContents() {
+    return fetch("index")
+      .then((response) => (response.ok ? response.arrayBuffer() : Promise.reject(response.status)))
+      .then((bytes) => parseContents(cp1251.decode(new Uint8Array(bytes))));
+  }
+
+  // The lists of `index` as the script would build them: from the first
+  // "(", quoted strings, "null", nested "new Array(" and ")"; commas and
+  // blanks fall between the matches.
+  function parseContents(text) {
+    const token = /"([^"]*)"|new\s*Array\s*\(|\)|null/g;
+    token.lastIndex = text.indexOf("(") + 1;
+    const roots = [];
+    const open = [roots];
+    let match;
+    while (token.lastIndex > 0 && open.length && (match = token.exec(text))) {
+      const list = open[open.length - 1];
+      if (match[1] !== undefined) list.push(match[1]);
+      else if (match[0] === "null") list.push(null);
+      else if (match[0] === ")") open.pop();
+      else {
+        const inner = [];
+        list.push(inner);
+        open.push(inner);
+      }
+    }
+    return roots;
+  }
+
   function start() {
-    if (!Array.isArray(window.index)) {
+    if (Array.isArray(window.index) && misread(window.index)) {
+      fetchContents().then(showContents, () => showContents(window.index));
+    } else {
+      showContents(window.index);
+    }
+  }
+
+  function showContents(items) {
+    if (!Array.isArray(items)) {
       brand.textContent = TEXT.site;
       article.replaceChildren(notice(TEXT.noContents));
       return;
     }
-    roots = readItems(window.index, null);
+    roots = readItems(items, null);
     home = nodes.find((node) => node.file) || null;
     brand.textContent = roots.length ? titleOf(roots[0]) : TEXT.site;
     rootList = itemList(tree, roots);

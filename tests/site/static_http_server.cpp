@@ -8,7 +8,7 @@
 namespace quillery {
 namespace {
 
-QByteArray ContentType(const QString& name) {
+QByteArray ContentType(const QString& name, const QByteArray& defaultType) {
     const QString extension = FileExtension(name).toLower();
     if (extension == QLatin1String(".html") || extension == QLatin1String(".htm"))
         return "text/html";
@@ -24,8 +24,7 @@ QByteArray ContentType(const QString& name) {
         return "image/png";
     if (extension == QLatin1String(".gif"))
         return "image/gif";
-    // Like most hosts, `index` (no extension) goes out as bytes.
-    return "application/octet-stream";
+    return defaultType;
 }
 
 QByteArray Head(const QByteArray& status, const QByteArray& type, qsizetype length) {
@@ -81,7 +80,7 @@ QByteArray StaticHttpServer::Response(const QByteArray& method, const QByteArray
         return Head("404 Not Found", "text/plain", body.size()) + body;
     }
     const QByteArray body = file.readAll();
-    QByteArray type = ContentType(name);
+    QByteArray type = ContentType(name, m_defaultType);
     if (!m_charset.isEmpty() && type.startsWith("text/"))
         type += "; charset=" + m_charset;
     return Head("200 OK", type, body.size()) + (method == "GET" ? body : QByteArray());

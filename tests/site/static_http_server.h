@@ -24,6 +24,10 @@ public:
                               QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(StaticHttpServer)
 
+    // The type of files the server knows no type for (application/octet-stream
+    // unless set); some hosts give them "text/plain".
+    void SetDefaultType(QByteArray type) { m_defaultType = std::move(type); }
+
     // http://127.0.0.1:<port>/ followed by pathAndQuery ("index.html?a.htm").
     QUrl Url(const QString& pathAndQuery = {}) const;
     // The paths asked for so far, in order.
@@ -36,6 +40,7 @@ private:
     QTcpServer m_server;
     QString m_folder;
     QByteArray m_charset;
+    QByteArray m_defaultType = "application/octet-stream";
     QHash<QTcpSocket*, QByteArray> m_pending;
     QStringList m_requests;
 };

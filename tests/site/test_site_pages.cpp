@@ -368,16 +368,25 @@ void TestSitePages::nodeWithChildrenShowsCards() {
 
 void TestSitePages::pageTextsSurviveTheServersCharset_data() {
     QTest::addColumn<QByteArray>("charset");
-    QTest::newRow("none announced") << QByteArray();
-    QTest::newRow("windows-1251 announced") << QByteArrayLiteral("windows-1251");
-    QTest::newRow("koi8-r announced") << QByteArrayLiteral("koi8-r");
+    QTest::addColumn<QByteArray>("indexType"); // `index` has no extension
+    const QByteArray bytes = "application/octet-stream";
+    QTest::newRow("none announced") << QByteArray() << bytes;
+    QTest::newRow("windows-1251 announced") << QByteArrayLiteral("windows-1251") << bytes;
+    QTest::newRow("koi8-r announced") << QByteArrayLiteral("koi8-r") << bytes;
+    QTest::newRow("utf-8 announced for index too")
+        << QByteArrayLiteral("utf-8") << QByteArrayLiteral("text/plain");
 }
 
 void TestSitePages::pageTextsSurviveTheServersCharset() {
     QFETCH(QByteArray, charset);
+    QFETCH(QByteArray, indexType);
     StaticHttpServer server(m_site.path(), charset);
+    server.SetDefaultType(indexType);
     Open({}, &server);
     QVERIFY(Shows(QStringLiteral("О нашем саде")));
+    // The site's name: the first root's title, in the header and the title.
+    QCOMPARE(m_browser->Js(QStringLiteral("document.title")).toString(),
+             QStringLiteral("О нашем саде"));
     const QStringList texts =
         m_browser
             ->Js(
