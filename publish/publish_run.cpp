@@ -13,6 +13,7 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 
 namespace quillery {
 namespace {
@@ -211,16 +212,19 @@ void TPublishRun::Plan() {
             m_deletions.push_back(entry);
     }
     m_index = {QString::fromLatin1(kIndexName), kIndexName, {}, true};
+    // Remote files by their lower-case name; the first in the listing wins.
+    std::unordered_map<std::string, const std::string*> byLowerName;
+    for (const TRemoteEntry& entry : m_listing)
+        if (IsFileEntry(entry))
+            byLowerName.emplace(AsciiLower(entry.name), &entry.name);
     for (const TSiteFile& file : ListSiteFiles(m_sitePath, TListMode::Publish)) {
         const std::string remote = RemoteName(file.Name);
         m_local.insert(remote);
-        const auto match = std::find_if(m_listing.begin(), m_listing.end(), [&](const auto& e) {
-            return IsFileEntry(e) && AsciiEqualNoCase(std::string_view(e.name), remote);
-        });
-        const bool listed = match != m_listing.end();
+        const auto match = byLowerName.find(remote);
+        const bool listed = match != byLowerName.end();
         Upload upload{file.Name, remote, {}, false};
-        if (listed && match->name != remote)
-            upload.mismatchedRemote = match->name;
+        if (listed && *match->second != remote)
+            upload.mismatchedRemote = *match->second;
         else if (!IsPublishedWord(file.Attributes))
             upload.markPublished = true;
         else if (listed && remote != kIndexName)
