@@ -3,6 +3,7 @@
 #include "publish/ftp_command.h"
 #include "publish/ftp_error.h"
 #include "publish/ftp_text.h"
+#include "publish/machine_listing.h"
 #include "publish/one_time_password.h"
 #include "publish/passive_reply.h"
 #include "store/error.h"
@@ -341,6 +342,13 @@ void FtpClient::DeleteRemoteFile(std::string_view name) {
     SendCommand(FtpCommand("DELE", name), {250});
 }
 
+void FtpClient::Rename(std::string_view from, std::string_view to) {
+    RequireConnected();
+    const std::string renameTo = FtpCommand("RNTO", to);
+    SendCommand(FtpCommand("RNFR", from), {350});
+    SendCommand(renameTo, {250, 200});
+}
+
 void FtpClient::RequirePassive() const {
     if (!m_passive) {
         throw Error("Only passive data connections are supported; set Passive.");
@@ -351,7 +359,16 @@ std::uint16_t FtpClient::PreparePassiveTransfer(std::string_view command) {
     if (SupportsFeature("PRET")) {
         SendCommand("PRET " + std::string(command), {});
     }
-    return ParsePassivePort(FirstTextLine(SendCommand("PASV", {227})));
+    if (!m_useExtensionDataPort && !m_control.Connection().PeerIsIPv6()) {
+        try {
+            return ParsePassivePort(FirstTextLine(SendCommand("PASV", {227})));
+        } catch (const FtpError& refused) {
+            if (refused.Code() < 500 || !m_control.IsOpen()) {
+                throw;
+            }
+        }
+    }
+    return ParseExtendedPassivePort(FirstTextLine(SendCommand("EPSV", {229})));
 }
 
 TcpConnection FtpClient::OpenDataConnection(std::uint16_t port) {
@@ -471,6 +488,13 @@ void FtpClient::ListNames(std::string_view pattern) {
         SetType(FtpTransferType::ftBinary);
     }
     m_nameList = SplitLines(listing);
+}
+
+std::vector<TRemoteEntry> FtpClient::ListEntries() {
+    RequireConnected();
+    RequirePassive();
+    // MLSD goes as 8-bit text whatever TYPE says (RFC 3659, 7.2).
+    return ParseMachineListing(ReceiveListing("MLSD"));
 }
 
 void FtpClient::Disconnect() {

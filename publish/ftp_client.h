@@ -2,6 +2,7 @@
 
 #include "publish/ftp_control_connection.h"
 #include "publish/ftp_reply.h"
+#include "publish/remote_entry.h"
 
 #include <chrono>
 #include <cstdint>
@@ -15,9 +16,9 @@ namespace quillery {
 enum class FtpTransferType { ftBinary, ftASCII };
 
 // A blocking FTP client for publishing: one control connection, login,
-// change of directory, uploads and name listings over passive data
-// connections, deletions. Every operation either completes or throws
-// quillery::Error (FtpError for an unexpected reply code).
+// change of directory, uploads, name and MLSD listings over passive data
+// connections (PASV, or EPSV over IPv6), renames, deletions. Every operation either completes or
+// throws quillery::Error (FtpError for an unexpected reply code).
 //
 // No wait is unbounded: a time limit of 0 stands for kDefaultTimeLimit. A
 // reply must be complete within ReadTimeout of sending its command; data
@@ -53,6 +54,10 @@ public:
     void SetTransferTimeout(std::chrono::milliseconds limit) { m_transferTimeout = limit; }
     std::chrono::milliseconds ConnectTimeout() const { return m_connectTimeout; }
     void SetConnectTimeout(std::chrono::milliseconds limit) { m_connectTimeout = limit; }
+    // EPSV in place of PASV for every data connection. Without it, EPSV is
+    // still used over IPv6 and where PASV is refused.
+    bool UseExtensionDataPort() const { return m_useExtensionDataPort; }
+    void SetUseExtensionDataPort(bool use) { m_useExtensionDataPort = use; }
 
     // Opens the control connection, reads the greeting and, with AutoLogin,
     // logs in. On failure the connection is closed.
@@ -66,6 +71,12 @@ public:
     // NameList keeps what it held.
     void ListNames(std::string_view pattern);
     void DeleteRemoteFile(std::string_view name);
+    // RNFR from, then RNTO to.
+    void Rename(std::string_view from, std::string_view to);
+    // The server lists directories with MLSD (FEAT names MLST).
+    bool OffersMachineListing() const { return SupportsFeature("MLST"); }
+    // MLSD of the working directory: every entry with its type.
+    std::vector<TRemoteEntry> ListEntries();
     // PWD: the server's name of the working directory.
     std::string PrintWorkingDirectory();
     // Sends QUIT, reads a reply only if one arrives at once, and closes.
@@ -97,8 +108,10 @@ private:
     void SendLine(std::string_view line);
     FtpReply ReadReply(SteadyClock::time_point deadline, std::initializer_list<int> accepted);
 
-    // PRET when supported, then PASV; returns the data port.
+    // PRET when supported, then PASV or EPSV; returns the data port.
     std::uint16_t PreparePassiveTransfer(std::string_view command);
+    // The one place data connections are opened, to the control
+    // connection's server.
     TcpConnection OpenDataConnection(std::uint16_t port);
     std::string ReceiveListing(std::string_view command);
 
@@ -117,6 +130,7 @@ private:
     std::chrono::milliseconds m_readTimeout{60000};
     std::chrono::milliseconds m_transferTimeout{0};
     std::chrono::milliseconds m_connectTimeout{0};
+    bool m_useExtensionDataPort = false;
 
     FtpControlConnection m_control;
     bool m_everConnected = false;

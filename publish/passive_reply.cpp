@@ -46,4 +46,29 @@ std::uint16_t ParsePassivePort(std::string_view firstLine) {
     return static_cast<std::uint16_t>(port);
 }
 
+std::uint16_t ParseExtendedPassivePort(std::string_view firstLine) {
+    const std::string_view line = Trimmed(firstLine);
+    const std::size_t open = line.find('(');
+    const std::size_t close = line.find(')', open == std::string_view::npos ? 0 : open);
+    const auto fail = [&] {
+        return Error("Cannot read the data port of the EPSV reply: " + std::string(line));
+    };
+    if (open == std::string_view::npos || close == std::string_view::npos || close - open < 6) {
+        throw fail();
+    }
+    const std::string_view inner = line.substr(open + 1, close - open - 1);
+    const char delimiter = inner.front();
+    if (inner[1] != delimiter || inner[2] != delimiter || inner.back() != delimiter) {
+        throw fail();
+    }
+    const std::string_view digits = inner.substr(3, inner.size() - 4);
+    unsigned port = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
+        port == 0 || port > 65535) {
+        throw fail();
+    }
+    return static_cast<std::uint16_t>(port);
+}
+
 } // namespace quillery

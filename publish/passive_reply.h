@@ -12,4 +12,9 @@ namespace quillery {
 // to the control connection's server.
 std::uint16_t ParsePassivePort(std::string_view firstLine);
 
+// The data port from the first text line of a 229 reply (RFC 2428): the
+// part between "(" and ")" is a delimiter thrice, the port, the delimiter
+// again, as in "(|||6446|)". Throws Error when it cannot be read.
+std::uint16_t ParseExtendedPassivePort(std::string_view firstLine);
+
 } // namespace quillery

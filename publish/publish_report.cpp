@@ -56,6 +56,8 @@ constexpr Section kSections[] = {
     {Kind::Failed, "Ошибки"},
     {Kind::Uploaded, "Отправлены на сервер"},
     {Kind::Deleted, "Удалены на сервере"},
+    {Kind::Held, "Отложены до следующей публикации, чтобы не нарушить сайт"},
+    {Kind::Kept, "Оставлены на сервере по ответу «Нет»"},
     {Kind::KeptFolder, "Оставлены на сервере (папки)"},
     {Kind::Skipped, "Не отправлены (публикация остановлена)"},
 };
@@ -110,6 +112,8 @@ QString PublishReportText(const TPublishReport& report, const QLocale& locale) {
     if (report.outcome == TPublishOutcome::ConnectionLost)
         text += Utf8("Связь с сервером потеряна; что не было отправлено, будет отправлено при "
                      "следующей публикации.\n");
+    for (const QString& remark : report.remarks)
+        text += remark + u'\n';
     for (const Section& section : kSections) {
         const int count = report.Count(section.kind);
         if (count == 0)

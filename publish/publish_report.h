@@ -25,6 +25,8 @@ struct TPublishEntry {
         KeptFolder, // a remote folder, left alone
         Failed,     // the operation failed; detail holds why
         Skipped,    // not tried because the run was stopped
+        Held,       // not sent or not deleted so the site stays whole; detail says why
+        Kept,       // a remote file the site lacks, kept at the user's answer
     };
     Kind kind;
     QString name;   // the local or remote file name
@@ -38,6 +40,8 @@ struct TPublishReport {
     QString dir;
     QString connectionError; // why connecting or the directory failed
     std::vector<TPublishEntry> entries;
+    // What the run says once about the whole run (how the server took files).
+    std::vector<QString> remarks;
     QDateTime finished;
 
     int Count(TPublishEntry::Kind kind) const;

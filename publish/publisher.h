@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <thread>
 
 namespace quillery {
@@ -29,6 +30,9 @@ public:
     void Stop();
     // Until the finished run's report is delivered.
     bool IsRunning() const { return m_worker.joinable(); }
+    // Puts the run's Yes/No questions to the user, on this object's thread;
+    // the run waits for the answer. Without it every question is answered Нет.
+    void SetAsk(std::function<bool(const QString&)> ask) { m_ask = std::move(ask); }
 
 signals:
     void ProgressStep();
@@ -38,8 +42,12 @@ signals:
 
 private:
     void Deliver(const TPublishReport& report);
+    // From the worker: blocks until the question is answered, or the run is
+    // stopped (then Нет).
+    bool AskFromWorker(const QString& text, std::stop_token stop);
 
     FtpClient& m_client;
+    std::function<bool(const QString&)> m_ask;
     std::stop_source m_stop;
     std::thread m_worker;
 };

@@ -197,4 +197,11 @@ sockaddr_storage TcpConnection::PeerAddressWithPort(std::uint16_t port,
     return address;
 }
 
+bool TcpConnection::PeerIsIPv6() const {
+    socklen_t addressSize = 0;
+    const sockaddr_storage address = PeerAddressWithPort(0, addressSize);
+    return address.ss_family == AF_INET6 &&
+           !IN6_IS_ADDR_V4MAPPED(&reinterpret_cast<const sockaddr_in6*>(&address)->sin6_addr);
+}
+
 } // namespace quillery

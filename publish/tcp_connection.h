@@ -43,6 +43,8 @@ public:
 
     // The address of the peer with its port replaced.
     sockaddr_storage PeerAddressWithPort(std::uint16_t port, socklen_t& addressSize) const;
+    // The peer is reached over IPv6 (an IPv4-mapped address does not count).
+    bool PeerIsIPv6() const;
 
 private:
     explicit TcpConnection(int socket) : m_socket(socket) {}

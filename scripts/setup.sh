@@ -20,5 +20,20 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
+servers="$top/build/test-servers"
+mapfile -t unpacked < <(grep -v -e '^#' -e '^[[:space:]]*$' "$top/deps/debian-extract.txt")
+for pkg in "${unpacked[@]}"; do
+    if [ ! -e "$servers/.$pkg" ]; then
+        echo "Unpacking for tests: $pkg"
+        download=$(mktemp -d)
+        chmod 755 "$download"
+        (cd "$download" && apt-get download "$pkg")
+        mkdir -p "$servers"
+        dpkg-deb -x "$download"/"$pkg"_*.deb "$servers"
+        rm -rf "$download"
+        touch "$servers/.$pkg"
+    fi
+done
+
 cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE="$build_type"
 cmake --build "$top/build" --parallel "$(nproc)"

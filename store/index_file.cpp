@@ -834,8 +834,8 @@ void SaveContents(const TContentsTree& tree, const QString& sitePath,
     SetChanged(indexTxt);
     // Both written at once into temporary files; index.txt is renamed first,
     // so when anything fails the file the program reads is the old one.
-    // index.txt keeps the state of a freshly written file (published); index
-    // carries the changed state before it appears.
+    // index.txt is published after each save; index carries the changed
+    // state before it appears.
     TAtomicFile txtFile(indexTxt);
     TAtomicFile indexFile(index);
     Produce(
@@ -843,6 +843,7 @@ void SaveContents(const TContentsTree& tree, const QString& sitePath,
         [&](const std::string& part) { indexFile.Write(part.data(), part.size()); },
         [&](const std::string& part) { txtFile.Write(part.data(), part.size()); });
     const bool marked = MarkTemporaryFileChanged(indexFile.Descriptor());
+    MarkTemporaryFilePublished(txtFile.Descriptor());
     txtFile.Commit();
     indexFile.Commit();
     if (!marked)

@@ -255,17 +255,45 @@ std::string WordText(std::uint32_t word) {
     return buf;
 }
 
-// Stored word (read-only excluded); 0x80 when the text is not a word.
-std::uint32_t ParseWord(const char* text, ssize_t len) {
+// A published word carries what identified the file's content when it was
+// marked, "0x20;123;1700000000.000000001" (size; modification time), so a
+// file another program rewrote in place counts as changed.
+std::string MarkText(std::uint32_t word, const struct stat& st) {
+    std::string text = WordText(word);
+    if (!(word & kAttrArchive))
+        return text;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, ";%lld;%lld.%09ld", static_cast<long long>(st.st_size),
+                  static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec);
+    return text + buf;
+}
+
+// Stored word (read-only excluded); 0x80 when the text is not a word, or
+// when it carries a content record that the file no longer matches. A word
+// without a record (marks of earlier versions) is taken as it is.
+std::uint32_t ParseWord(const char* text, ssize_t len, const struct stat& st) {
     std::string s(text, std::size_t(len));
     while (!s.empty() && (s.back() == '\0' || s.back() == '\n' || s.back() == ' '))
         s.pop_back();
-    if (s.size() < 3 || s.size() > 10 || s[0] != '0' || (s[1] != 'x' && s[1] != 'X'))
+    const std::size_t semicolon = s.find(';');
+    const std::string word = s.substr(0, semicolon);
+    if (word.size() < 3 || word.size() > 10 || word[0] != '0' || (word[1] != 'x' && word[1] != 'X'))
         return kAttrNormal;
     char* end = nullptr;
-    const unsigned long v = std::strtoul(s.c_str() + 2, &end, 16);
+    const unsigned long v = std::strtoul(word.c_str() + 2, &end, 16);
     if (!end || *end != '\0' || v > 0xFFFFFFFFul)
         return kAttrNormal;
+    if (semicolon != std::string::npos) {
+        long long size = -1, seconds = -1;
+        long nanoseconds = -1;
+        int consumed = 0;
+        if (std::sscanf(s.c_str() + semicolon, ";%lld;%lld.%ld%n", &size, &seconds, &nanoseconds,
+                        &consumed) != 3 ||
+            std::size_t(consumed) != s.size() - semicolon)
+            return kAttrNormal;
+        if (size != st.st_size || seconds != st.st_mtim.tv_sec || nanoseconds != st.st_mtim.tv_nsec)
+            return kAttrNormal;
+    }
     return std::uint32_t(v);
 }
 
@@ -279,12 +307,12 @@ std::uint32_t AttributesOf(const QByteArray& key, const struct stat& st) {
     if (const std::optional<std::uint32_t> remembered = Remembered(key, st)) {
         stored = *remembered;
     } else {
-        char buf[64];
+        char buf[96];
         const ssize_t n = GetXattr(key.constData(), buf, sizeof buf);
         if (n >= 0) {
-            stored = ParseWord(buf, n);
+            stored = ParseWord(buf, n, st);
         } else if (errno == ENODATA) {
-            stored = kAttrArchive; // written by another program: published
+            stored = kAttrNormal; // never marked (written by another program): changed
         } else {
             if (IsRefusal(errno))
                 NoteRefusal();
@@ -322,7 +350,7 @@ bool SetFileAttributes(const QString& path, std::uint32_t word) {
     if (!readOnly && !(st.st_mode & S_IWUSR))
         ::chmod(key.constData(), (st.st_mode & 07777) | S_IWUSR);
     bool ok = true;
-    if (SetXattr(key.constData(), WordText(stored)) == 0) {
+    if (SetXattr(key.constData(), MarkText(stored, st)) == 0) {
         Forget(key);
     } else {
         if (IsRefusal(errno))
@@ -381,7 +409,7 @@ bool TUploadFile::MarkPublished() {
     // the file that was sent is marked.
     if (!(held.st_mode & S_IWUSR))
         ::fchmod(m_fd, (held.st_mode & 07777) | S_IWUSR);
-    if (FSetXattr(m_fd, WordText(kAttrArchive)) == 0) {
+    if (FSetXattr(m_fd, MarkText(kAttrArchive, held)) == 0) {
         Forget(m_key);
     } else {
         if (IsRefusal(errno))
@@ -447,6 +475,15 @@ void WriteSiteFile(const QString& sitePath, QStringView name, const QByteArray& 
 
 bool MarkTemporaryFileChanged(int fd) {
     if (FSetXattr(fd, WordText(kAttrNormal)) == 0)
+        return true;
+    if (IsRefusal(errno))
+        NoteRefusal();
+    return false;
+}
+
+bool MarkTemporaryFilePublished(int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && FSetXattr(fd, MarkText(kAttrArchive, st)) == 0)
         return true;
     if (IsRefusal(errno))
         NoteRefusal();

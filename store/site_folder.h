@@ -80,6 +80,10 @@ void WriteSiteFile(const QString& sitePath, QStringView name, const QByteArray& 
 // file system refused (the caller then uses SetChanged after the rename).
 bool MarkTemporaryFileChanged(int fd);
 
+// Puts the temporary file of an atomic write in the published state, with
+// its content as it is now, before it is renamed. False when refused.
+bool MarkTemporaryFilePublished(int fd);
+
 // Creates sitePath + fileName with DocumentSkeleton(), changed. Throws Error.
 void CreateDocumentSkeleton(const QString& sitePath, QStringView fileName);
 
@@ -100,9 +104,11 @@ enum : std::uint32_t {
 };
 
 // The word a listing reports for the file: the extended attribute
-// `user.quillery.attrib` (hex text, "0x80"), no attribute meaning archive
-// (0x20: a file written by another program counts as published), plus 0x01
-// when the owner lacks write permission. A word without any bit reads 0x80.
+// `user.quillery.attrib` (hex text, "0x80"; a published word also records the
+// file's size and modification time when it was marked, and reads 0x80 once
+// they no longer match), no attribute meaning normal (0x80: a file written
+// by another program is sent), plus 0x01 when the owner lacks write
+// permission. A word without any bit reads 0x80.
 // Unreadable or unknown text reads 0x80 (changed). On a file system that
 // refuses user extended attributes every file reads 0x80 (changed) unless
 // this process set its state (see below). A missing file reads 0.

@@ -7,6 +7,7 @@
 #include "bench/bench_support.h"
 #include "bench/publish/lftp_mirror.h"
 #include "publish/ftp_client.h"
+#include "publish/ftp_remote_folder.h"
 #include "publish/publish_run.h"
 #include "publish/publisher.h"
 #include "shell/main_form.h"
@@ -49,7 +50,8 @@ double PublishOnce(const LocalFtpServer& server, const QString& site) {
     TPublishProgress progress;
     QElapsedTimer timer;
     timer.start();
-    TPublishRun run(client, site, AccountOf(server), progress, {});
+    TFtpRemoteFolder folder(client);
+    TPublishRun run(folder, site, AccountOf(server), progress, {});
     const TPublishReport report = run.Run();
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     if (report.outcome != TPublishOutcome::Completed || report.Failures() != 0)

@@ -1,10 +1,12 @@
 """A real FTP server (pyftpdlib) that misbehaves on request, for what a
 well-behaved server cannot be made to do: refuse one upload, refuse the
-listing, answer slowly, stop answering, or take uploads slowly."""
+listing, refuse renaming, answer slowly, stop answering, or take uploads
+slowly."""
 
 import argparse
 import logging
 import os
+import re
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
@@ -21,9 +23,14 @@ def main():
     parser.add_argument("--user", required=True)
     parser.add_argument("--password", required=True)
     parser.add_argument("--refuse-store", action="append", default=[],
-                        help="answer STOR of this name with 553")
+                        help="answer STOR of this name, or of a temporary "
+                             "name for it, with 553")
     parser.add_argument("--refuse-list", action="store_true",
-                        help="answer every NLST with 550")
+                        help="answer every NLST and MLSD with 451")
+    parser.add_argument("--refuse-rename", action="store_true",
+                        help="answer every RNFR with 502")
+    parser.add_argument("--refuse-replace", action="store_true",
+                        help="answer RNTO with 553 when the target exists")
     parser.add_argument("--delay-ms", type=int, default=0,
                         help="wait this long before answering each command")
     parser.add_argument("--hang-on", default="",
@@ -36,15 +43,24 @@ def main():
     # Every command is logged ("<- STOR index") for the test to read.
     config_logging(level=logging.DEBUG)
 
+    # The publishing run uploads to "_quillery-XXXXXXXX-" and the final name.
+    refused_names = [re.compile(r"(?:_quillery-[0-9a-f]{8}-)?" + re.escape(name))
+                     for name in options.refuse_store]
+
     class FaultyHandler(FTPHandler):
         hanging = False
 
         def pre_process_command(self, line, cmd, arg):
             refused = None
-            if cmd == "STOR" and os.path.basename(arg) in options.refuse_store:
+            if cmd == "STOR" and any(p.fullmatch(os.path.basename(arg)) for p in refused_names):
                 refused = "553 Could not create file."
-            elif cmd == "NLST" and options.refuse_list:
-                refused = "550 Listing refused."
+            elif cmd in ("NLST", "MLSD") and options.refuse_list:
+                refused = "451 Listing refused."
+            elif cmd == "RNFR" and options.refuse_rename:
+                refused = "502 Command not implemented."
+            elif (cmd == "RNTO" and options.refuse_replace
+                  and os.path.exists(self.fs.ftp2fs(arg))):
+                refused = "553 File exists."
             if self.hanging or cmd == options.hang_on or refused:
                 # Logged as the handler logs what it carries out.
                 self.logline("<- %s" % line)
@@ -61,6 +77,12 @@ def main():
         def push_dtp_data(self, data, isproducer=False, file=None, cmd=None):
             if cmd == "NLST" and options.list_extra:
                 data += "".join(name + "\r\n" for name in options.list_extra).encode("utf8")
+            elif cmd == "MLSD" and options.list_extra:
+                # The listing comes as a producer: collected, then extended.
+                data = b"".join(iter(data.more, b"")) if isproducer else data
+                isproducer = False
+                data += "".join("type=file;size=1; " + name + "\r\n"
+                                for name in options.list_extra).encode("utf8")
             super().push_dtp_data(data, isproducer, file, cmd)
 
     authorizer = DummyAuthorizer()

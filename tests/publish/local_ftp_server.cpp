@@ -11,7 +11,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <crypt.h>
 #include <csignal>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -24,12 +27,20 @@ bool PortIsFree(quint16 port) {
     return probe.listen(QHostAddress::LocalHost, port);
 }
 
-quint16 FreePort() {
+quint16 FreePort(const QHostAddress& address) {
     QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0)) {
-        throw quillery::Error("no free port on 127.0.0.1");
+    if (!probe.listen(address, 0)) {
+        throw quillery::Error("no free port on " + address.toString().toStdString());
     }
     return probe.serverPort();
+}
+
+bool IsIPv6(FtpServerKind kind) {
+    return kind == FtpServerKind::VsftpdIPv6;
+}
+
+QHostAddress ListenAddress(FtpServerKind kind) {
+    return IsIPv6(kind) ? QHostAddress::LocalHostIPv6 : QHostAddress::LocalHost;
 }
 
 // The first port of a run of free ports for passive data connections.
@@ -49,9 +60,10 @@ quint16 FreePortRange(quint16 avoid) {
 
 QString FindProgram(const QString& name) {
     const QString found = QStandardPaths::findExecutable(
-        name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+        name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
+               QStringLiteral(QUILLERY_TEST_SERVERS)});
     if (found.isEmpty()) {
-        throw quillery::Error(name.toStdString() + " is not installed");
+        throw quillery::Error(name.toStdString() + " is not installed (scripts/setup.sh)");
     }
     return found;
 }
@@ -73,17 +85,21 @@ LocalFtpServer::LocalFtpServer(FtpServerKind kind, const FtpFaults& faults) : m_
                                       QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                       QFileDevice::ExeOther);
     QFile::setPermissions(LocalDirectory(), QFileDevice::Permissions(0x7777));
-    m_port = FreePort();
+    m_port = FreePort(ListenAddress(kind));
     m_process.setStandardOutputFile(LogPath());
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     // The server goes with the test, also when the test crashes.
     m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     switch (kind) {
     case FtpServerKind::Vsftpd:
-        StartVsftpd();
+    case FtpServerKind::VsftpdIPv6:
+        StartVsftpd(IsIPv6(kind));
         break;
     case FtpServerKind::Pyftpdlib:
         StartPyftpdlib();
+        break;
+    case FtpServerKind::Proftpd:
+        StartProftpd(faults.denyMlsd);
         break;
     case FtpServerKind::Faulty:
         StartFaulty(faults);
@@ -99,25 +115,36 @@ LocalFtpServer::~LocalFtpServer() {
     }
 }
 
+QString LocalFtpServer::HostAndPort() const {
+    return (IsIPv6(m_kind) ? QStringLiteral("[::1]:%1") : QStringLiteral("127.0.0.1:%1"))
+        .arg(m_port);
+}
+
+bool LocalFtpServer::IsVsftpd() const {
+    return m_kind == FtpServerKind::Vsftpd || m_kind == FtpServerKind::VsftpdIPv6;
+}
+
 QString LocalFtpServer::UserName() const {
-    return m_kind == FtpServerKind::Vsftpd ? QStringLiteral("ftp") : QStringLiteral("quillery");
+    return IsVsftpd() ? QStringLiteral("ftp") : QStringLiteral("quillery");
 }
 
 QString LocalFtpServer::Password() const {
-    return m_kind == FtpServerKind::Vsftpd ? QStringLiteral("quillery@") : QStringLiteral("s3cret");
+    return IsVsftpd() ? QStringLiteral("quillery@") : QStringLiteral("s3cret");
 }
 
 QString LocalFtpServer::LocalDirectory() const {
     return m_root + QStringLiteral("/upload");
 }
 
-void LocalFtpServer::StartVsftpd() {
+void LocalFtpServer::StartVsftpd(bool ipv6) {
     const QString empty = m_folder.filePath(QStringLiteral("empty"));
     QDir().mkpath(empty);
     const quint16 passive = FreePortRange(m_port);
     QString config =
+        (ipv6 ? QStringLiteral("listen=NO\nlisten_ipv6=YES\nlisten_address6=::1\n")
+              : QStringLiteral("listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\n")) +
         QStringLiteral(
-            "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
+            "listen_port=%1\n"
             "background=NO\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
             "anonymous_enable=YES\nlocal_enable=NO\nno_anon_password=NO\nanon_root=%2\n"
             "write_enable=YES\nanon_upload_enable=YES\nanon_mkdir_write_enable=NO\n"
@@ -175,6 +202,10 @@ void LocalFtpServer::StartFaulty(const FtpFaults& faults) {
         arguments << QStringLiteral("--throttle") << QString::number(faults.throttle);
     for (const QString& line : faults.listExtra)
         arguments << QStringLiteral("--list-extra") << line;
+    if (faults.refuseRename)
+        arguments << QStringLiteral("--refuse-rename");
+    if (faults.refuseReplace)
+        arguments << QStringLiteral("--refuse-replace");
     m_process.start(Python(), arguments);
 }
 
@@ -189,6 +220,51 @@ void LocalFtpServer::StartPyftpdlib() {
                      QStringLiteral("%1-%2").arg(passive).arg(passive + kPassivePortCount - 1)});
 }
 
+// ProFTPD with a user of its own (the one running the test: as root that
+// needs RootLogin), chrooted to the served folder, every command logged.
+void LocalFtpServer::StartProftpd(bool denyMlsd) {
+    const quint16 passive = FreePortRange(m_port);
+    const QString salt = QStringLiteral("$6$quillery$");
+    const char* hash = ::crypt(Password().toUtf8().constData(), salt.toUtf8().constData());
+    if (!hash) {
+        throw quillery::Error("crypt failed");
+    }
+    const QString passwd = m_folder.filePath(QStringLiteral("passwd"));
+    const QString group = m_folder.filePath(QStringLiteral("group"));
+    quillery::WriteFileAtomically(passwd, QStringLiteral("%1:%2:%3:%4::%5:/bin/sh\n")
+                                              .arg(UserName(), QString::fromLatin1(hash))
+                                              .arg(getuid())
+                                              .arg(getgid())
+                                              .arg(m_root)
+                                              .toUtf8());
+    quillery::WriteFileAtomically(group, QStringLiteral("quillery:x:%1:\n").arg(getgid()).toUtf8());
+    QFile::setPermissions(passwd, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::setPermissions(group, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString config =
+        QStringLiteral(
+            "ServerType standalone\nDefaultServer on\nServerName \"quillery test\"\n"
+            "Port %1\nDefaultAddress 127.0.0.1\nSocketBindTight on\nUseIPv6 off\n"
+            "PassivePorts %2 %3\nPidFile %4/proftpd.pid\nScoreboardFile %4/proftpd.score\n"
+            "DelayTable none\nWtmpLog off\nUseReverseDNS off\n"
+            "User %5\nGroup %6\nRootLogin on\nRequireValidShell off\n"
+            "AuthOrder mod_auth_file.c\nAuthUserFile %7\nAuthGroupFile %8\n"
+            "DefaultRoot ~\nAllowOverwrite on\nUmask 022\nMaxInstances 30\n"
+            "SystemLog %4/proftpd.log\nTransferLog none\n"
+            "LogFormat commands \"%r\"\nExtendedLog %4/commands.log ALL commands\n")
+            .arg(m_port)
+            .arg(passive)
+            .arg(passive + kPassivePortCount - 1)
+            .arg(m_folder.path(), QString::fromLocal8Bit(getpwuid(getuid())->pw_name),
+                 QString::fromLocal8Bit(getgrgid(getgid())->gr_name), passwd, group);
+    const QString configPath = m_folder.filePath(QStringLiteral("proftpd.conf"));
+    quillery::WriteFileAtomically(
+        configPath,
+        (config + (denyMlsd ? QStringLiteral("<Limit MLSD>\nDenyAll\n</Limit>\n") : QString()))
+            .toUtf8());
+    m_process.start(FindProgram(QStringLiteral("proftpd")),
+                    {QStringLiteral("--nodaemon"), QStringLiteral("--config"), configPath});
+}
+
 void LocalFtpServer::WaitUntilGreeting() {
     if (!m_process.waitForStarted(5000)) {
         throw quillery::Error("cannot start the FTP server: " +
@@ -199,7 +275,7 @@ void LocalFtpServer::WaitUntilGreeting() {
             break;
         }
         QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, m_port);
+        probe.connectToHost(ListenAddress(m_kind), m_port);
         if (probe.waitForConnected(200) && probe.waitForReadyRead(2000) &&
             probe.readLine().startsWith("220")) {
             probe.disconnectFromHost();
@@ -220,15 +296,22 @@ QStringList LocalFtpServer::ReceivedCommands() const {
     static const QRegularExpression vsftpd(
         QStringLiteral("FTP command: Client \"[^\"]*\", \"(.*)\"$"));
     static const QRegularExpression pyftpdlib(QStringLiteral("<- (.*)$"));
-    const bool isVsftpd = m_kind == FtpServerKind::Vsftpd;
-    QFile log(isVsftpd ? m_folder.filePath(QStringLiteral("vsftpd.log")) : LogPath());
+    static const QRegularExpression proftpd(QStringLiteral("^(.*)$"));
+    const bool isVsftpd = IsVsftpd();
+    const QString path = isVsftpd ? m_folder.filePath(QStringLiteral("vsftpd.log"))
+                         : m_kind == FtpServerKind::Proftpd
+                             ? m_folder.filePath(QStringLiteral("commands.log"))
+                             : LogPath();
+    const QRegularExpression& pattern = isVsftpd                           ? vsftpd
+                                        : m_kind == FtpServerKind::Proftpd ? proftpd
+                                                                           : pyftpdlib;
+    QFile log(path);
     QStringList commands;
     if (!log.open(QIODevice::ReadOnly))
         return commands;
     for (const QByteArray& line : log.readAll().split('\n')) {
-        const QRegularExpressionMatch match =
-            (isVsftpd ? vsftpd : pyftpdlib).match(QString::fromUtf8(line).trimmed());
-        if (match.hasMatch())
+        const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(line).trimmed());
+        if (match.hasMatch() && !match.captured(1).isEmpty())
             commands << match.captured(1);
     }
     return commands;

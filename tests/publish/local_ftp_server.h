@@ -5,19 +5,24 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// A real FTP server (vsftpd or pyftpdlib) started for a test on 127.0.0.1
-// at free ports, serving a throwaway folder with a writable directory, and
-// stopped when this object goes away. Works as root and as a normal user.
-// Faulty is pyftpdlib misbehaving as FtpFaults asks (faulty_ftp_server.py).
-enum class FtpServerKind { Vsftpd, Pyftpdlib, Faulty };
+// A real FTP server (vsftpd, pyftpdlib or ProFTPD) started for a test on
+// 127.0.0.1 at free ports, with a configuration of its own in a throwaway
+// folder that it serves with a writable directory, and stopped when this
+// object goes away. Works as root and as a normal user. VsftpdIPv6 listens
+// on ::1 only. Faulty is pyftpdlib misbehaving as FtpFaults asks
+// (faulty_ftp_server.py).
+enum class FtpServerKind { Vsftpd, VsftpdIPv6, Pyftpdlib, Proftpd, Faulty };
 
 struct FtpFaults {
-    QStringList refuseStore; // STOR of these names answered 553
-    bool refuseList = false; // every NLST answered 550
-    int delayMs = 0;         // each command answered this much later
-    QString hangOn;          // this command, and all after it, never answered
-    int throttle = 0;        // uploads taken at most this many bytes a second
-    QStringList listExtra;   // lines added to every name listing
+    QStringList refuseStore;    // STOR of these names answered 553
+    bool refuseList = false;    // every NLST and MLSD answered 451
+    bool refuseRename = false;  // every RNFR answered 502
+    bool refuseReplace = false; // RNTO over an existing file answered 553
+    bool denyMlsd = false;      // ProFTPD: MLSD refused though FEAT offers it
+    int delayMs = 0;            // each command answered this much later
+    QString hangOn;             // this command, and all after it, never answered
+    int throttle = 0;           // uploads taken at most this many bytes a second
+    QStringList listExtra;      // lines added to every name listing
 };
 
 class LocalFtpServer final {
@@ -30,8 +35,8 @@ public:
     LocalFtpServer& operator=(const LocalFtpServer&) = delete;
 
     quint16 Port() const { return m_port; }
-    // What a user types as the host: "127.0.0.1:port".
-    QString HostAndPort() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    // What a user types as the host: "127.0.0.1:port" or "[::1]:port".
+    QString HostAndPort() const;
     QString UserName() const;
     QString Password() const;
     // The writable directory as the client names it after logging in.
@@ -42,10 +47,12 @@ public:
     QStringList ReceivedCommands() const;
 
 private:
-    void StartVsftpd();
+    void StartVsftpd(bool ipv6);
     void StartPyftpdlib();
+    void StartProftpd(bool denyMlsd);
     void StartFaulty(const FtpFaults& faults);
     QString Python() const;
+    bool IsVsftpd() const;
     void WaitUntilGreeting();
     QString Log() const;
     QString LogPath() const;

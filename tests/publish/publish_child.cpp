@@ -2,6 +2,7 @@
 // its window, and prints the status text: the process a test kills midway.
 // Usage: publish_child SITE_FOLDER HOST USER PASSWORD DIR
 #include "publish/ftp_client.h"
+#include "publish/ftp_remote_folder.h"
 #include "publish/publish_run.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,8 @@ int main(int argc, char* argv[]) {
     quillery::FtpClient client;
     quillery::ConfigureForPublishing(client);
     quillery::TPublishProgress progress;
-    quillery::TPublishRun run(client, args[1], {args[2], args[3], args[4], args[5]}, progress, {});
+    quillery::TFtpRemoteFolder folder(client);
+    quillery::TPublishRun run(folder, args[1], {args[2], args[3], args[4], args[5]}, progress, {});
     const quillery::TPublishReport report = run.Run();
     std::puts(quillery::PublishStatusText(report, QLocale::system()).toUtf8().constData());
     return report.outcome == quillery::TPublishOutcome::Completed && report.Failures() == 0 ? 0 : 1;

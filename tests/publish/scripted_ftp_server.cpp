@@ -188,6 +188,11 @@ void ScriptedFtpServer::Play(const ServerStep& step) {
         if (at != std::string::npos) {
             text.replace(at, 3, std::to_string(port / 256) + "," + std::to_string(port % 256));
         }
+        // The port as one number, as EPSV replies give it.
+        const std::size_t decimal = text.find("{port}");
+        if (decimal != std::string::npos) {
+            text.replace(decimal, 6, std::to_string(port));
+        }
         SendAll(m_control, text + "\r\n");
         break;
     }

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <unistd.h>
 
 using quillery::FtpClient;
@@ -288,6 +289,109 @@ void TestFtpClientScripted::conversation_data() {
                       Step(ServerStep::Kind::ReceiveData), Reply("226 Ok")} +
                Quit()
         << storeSmall << "" << receivedSmall;
+
+    QTest::addRow("PASV refused: EPSV")
+        << Login() +
+               Script{
+                   Expect("PASV"),
+                   Reply("500 PASV not understood"),
+                   Expect("EPSV"),
+                   {ServerStep::Kind::Passive, "229 Entering Extended Passive Mode (|||{port}|)"},
+                   Expect("STOR small.htm"),
+                   Step(ServerStep::Kind::AcceptData),
+                   Reply("150 Ok"),
+                   Step(ServerStep::Kind::ReceiveData),
+                   Reply("226 Ok")} +
+               Quit()
+        << storeSmall << "" << receivedSmall;
+    QTest::addRow("EPSV port that cannot be read")
+        << Login() +
+               Script{Expect("PASV"),
+                      Reply("502 No"),
+                      Expect("EPSV"),
+                      {ServerStep::Kind::Passive, "229 Extended Passive Mode (|||0|)"}} +
+               Quit()
+        << storeSmall << "EPSV" << ClientCheck(NoCheck);
+    QTest::addRow("EPSV with a delimiter of its own")
+        << Login() +
+               Script{Expect("EPSV"),
+                      {ServerStep::Kind::Passive, "229 Entering Extended Passive Mode "
+                                                  "(!!!{port}!)"},
+                      Expect("STOR small.htm"),
+                      Step(ServerStep::Kind::AcceptData),
+                      Reply("150 Ok"),
+                      Step(ServerStep::Kind::ReceiveData),
+                      Reply("226 Ok")} +
+               Quit()
+        << ClientRun([&](FtpClient& c) {
+               c.SetUseExtensionDataPort(true);
+               c.Connect();
+               c.StoreFile(m_smallPath, "small.htm");
+           })
+        << "" << receivedSmall;
+
+    // Renames.
+    QTest::addRow("RNFR then RNTO")
+        << Login() +
+               Script{Expect("RNFR _tmp-a.htm"), Reply("350 Ready for destination name"),
+                      Expect("RNTO a.htm"), Reply("250 Rename successful")} +
+               Quit()
+        << ClientRun([](FtpClient& c) {
+               c.Connect();
+               c.Rename("_tmp-a.htm", "a.htm");
+           })
+        << "" << ClientCheck(NoCheck);
+    QTest::addRow("RNFR refused: no RNTO")
+        << Login() + Script{Expect("RNFR _tmp-a.htm"), Reply("502 Command not implemented")} +
+               Quit()
+        << ClientRun([](FtpClient& c) {
+               c.Connect();
+               c.Rename("_tmp-a.htm", "a.htm");
+           })
+        << "502" << ClientCheck(NoCheck);
+    QTest::addRow("RNTO name with a line break: nothing sent")
+        << Login() + Quit() << ClientRun([](FtpClient& c) {
+               c.Connect();
+               c.Rename("_tmp-a.htm", "a.htm\r\nDELE index");
+           })
+        << "line break" << ClientCheck(NoCheck);
+
+    // Machine listings.
+    const auto entries = std::make_shared<std::vector<quillery::TRemoteEntry>>();
+    QTest::addRow("MLSD names types, leaves out . and ..")
+        << Script{Reply("220 Ready"),
+                  Expect("USER bob"),
+                  Reply("230 Logged in"),
+                  Expect("FEAT"),
+                  Reply("211-Features:\r\n MLST type*;size*;\r\n211 End"),
+                  Expect("TYPE I"),
+                  Reply("200 Ok"),
+                  Expect("SYST"),
+                  Reply("215 UNIX")} +
+               Passive() +
+               Script{Expect("MLSD"),
+                      Step(ServerStep::Kind::AcceptData),
+                      Reply("150 Listing"),
+                      {ServerStep::Kind::SendData,
+                       "type=cdir;perm=el; .\r\ntype=pdir; ..\r\n"
+                       "Type=File;size=3; a b.htm\r\ntype=dir;modify=20240101; img\r\n"
+                       "type=OS.unix=slink:/x; link\r\nsize=1; .htaccess\r\nbroken\r\n"},
+                      Step(ServerStep::Kind::CloseData),
+                      Reply("226 Done")} +
+               Quit()
+        << ClientRun([entries](FtpClient& c) {
+               c.Connect();
+               *entries = c.ListEntries();
+           })
+        << "" << ClientCheck([entries](const FtpClient& c, const ScriptedFtpServer&) {
+               using Type = quillery::TRemoteEntry::Type;
+               QVERIFY(c.OffersMachineListing());
+               const std::vector<quillery::TRemoteEntry> expected = {{"a b.htm", Type::File},
+                                                                     {"img", Type::Folder},
+                                                                     {"link", Type::Unknown},
+                                                                     {".htaccess", Type::Unknown}};
+               QCOMPARE(*entries, expected);
+           });
 
     // Uploads.
     QTest::addRow("STOR answered 125")

@@ -2,6 +2,8 @@
 // test on 127.0.0.1: what it uploads arrives byte for byte.
 #include "publish/ftp_client.h"
 #include "publish/ftp_error.h"
+#include "publish/ftp_host.h"
+#include "publish/ftp_remote_folder.h"
 #include "store/atomic_write.h"
 #include "tests/publish/local_ftp_server.h"
 
@@ -28,7 +30,7 @@ std::vector<std::string> Sorted(std::vector<std::string> names) {
 }
 
 void ConnectTo(FtpClient& client, const LocalFtpServer& server) {
-    client.SetHost("127.0.0.1");
+    client.SetHost(quillery::ParseFtpHost(server.HostAndPort().toStdString()).host);
     client.SetPort(server.Port());
     client.SetUsername(server.UserName().toStdString());
     client.SetPassword(server.Password().toStdString());
@@ -50,12 +52,15 @@ private slots:
     void refusals_data();
     void refusals();
     void wrongPassword();
+    void remoteFolder_data();
+    void remoteFolder();
 
 private:
     // Bodies of the tests; errors of the client and the servers throw.
     void StoreListDelete(FtpServerKind kind, bool globs);
     void Refusals(FtpServerKind kind);
     void WrongPassword();
+    void RemoteFolder(FtpServerKind kind, bool machineListing);
 
     QTemporaryDir m_files;
     std::map<std::string, QByteArray> m_contents;
@@ -87,7 +92,9 @@ void TestFtpClientServers::storeListDelete_data() {
     // pyftpdlib takes the argument of NLST for a path, not a pattern.
     QTest::addColumn<bool>("globs");
     QTest::addRow("vsftpd") << FtpServerKind::Vsftpd << true;
+    QTest::addRow("vsftpd on ::1") << FtpServerKind::VsftpdIPv6 << true;
     QTest::addRow("pyftpdlib") << FtpServerKind::Pyftpdlib << false;
+    QTest::addRow("proftpd") << FtpServerKind::Proftpd << true;
 }
 
 void TestFtpClientServers::storeListDelete() {
@@ -206,6 +213,74 @@ void TestFtpClientServers::WrongPassword() {
         QCOMPARE(error.Code(), 530);
     }
     QVERIFY(!client.Connected());
+}
+
+// What publishing asks of a server: listings with types where it offers
+// MLSD, an empty directory as an empty listing, renames over a file.
+void TestFtpClientServers::remoteFolder_data() {
+    QTest::addColumn<FtpServerKind>("kind");
+    QTest::addColumn<bool>("machineListing");
+    QTest::addRow("vsftpd") << FtpServerKind::Vsftpd << false;
+    QTest::addRow("vsftpd on ::1") << FtpServerKind::VsftpdIPv6 << false;
+    QTest::addRow("pyftpdlib") << FtpServerKind::Pyftpdlib << true;
+    QTest::addRow("proftpd") << FtpServerKind::Proftpd << true;
+}
+
+void TestFtpClientServers::remoteFolder() {
+    QFETCH(FtpServerKind, kind);
+    QFETCH(bool, machineListing);
+    try {
+        RemoteFolder(kind, machineListing);
+    } catch (const quillery::Error& error) {
+        QFAIL(error.what());
+    }
+}
+
+void TestFtpClientServers::RemoteFolder(FtpServerKind kind, bool machineListing) {
+    using Type = quillery::TRemoteEntry::Type;
+    const LocalFtpServer server(kind);
+    FtpClient client;
+    client.SetPassive(true);
+    client.SetReadTimeout(std::chrono::milliseconds(10000));
+    quillery::TFtpRemoteFolder folder(client);
+    folder.Connect({server.HostAndPort(), server.UserName(), server.Password(), {}});
+    QCOMPARE(client.OffersMachineListing(), machineListing);
+    folder.Open(server.RemoteDirectory().toStdString());
+    QCOMPARE(folder.List(), std::vector<quillery::TRemoteEntry>());
+
+    const QString remote = server.LocalDirectory() + u'/';
+    QVERIFY(QDir(remote).mkdir(QStringLiteral("cgi-bin")));
+    QFile one(m_files.filePath(QStringLiteral("one.bin")));
+    QVERIFY(one.open(QIODevice::ReadOnly));
+    folder.Store(one.handle(), ".htaccess");
+    folder.Store(one.handle(), "old.htm");
+    QFile large(m_files.filePath(QStringLiteral("large.bin")));
+    QVERIFY(large.open(QIODevice::ReadOnly));
+    folder.Store(large.handle(), "_new.htm");
+    folder.Rename("_new.htm", "old.htm");
+    QCOMPARE(ReadAll(remote + QStringLiteral("old.htm")), m_contents.at("large.bin"));
+    QVERIFY(!QFile::exists(remote + QStringLiteral("_new.htm")));
+
+    std::vector<quillery::TRemoteEntry> entries = folder.List();
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    // Only MLSD names dot-files and tells folders from files.
+    const std::vector<quillery::TRemoteEntry> expected =
+        machineListing ? std::vector<quillery::TRemoteEntry>{{".htaccess", Type::File},
+                                                             {"cgi-bin", Type::Folder},
+                                                             {"old.htm", Type::File}}
+                       : std::vector<quillery::TRemoteEntry>{{"cgi-bin", Type::Unknown},
+                                                             {"old.htm", Type::Unknown}};
+    QCOMPARE(entries, expected);
+    QVERIFY(folder.IsFolder("cgi-bin"));
+    QVERIFY(!folder.IsFolder("old.htm"));
+    folder.Delete("old.htm");
+    QVERIFY(!QFile::exists(remote + QStringLiteral("old.htm")));
+    folder.Disconnect();
+    QVERIFY(!folder.Connected());
+    const QStringList commands = server.ReceivedCommands();
+    QCOMPARE(commands.contains(QStringLiteral("EPSV")), kind == FtpServerKind::VsftpdIPv6);
+    QCOMPARE(commands.contains(QStringLiteral("PASV")), kind != FtpServerKind::VsftpdIPv6);
 }
 
 QTEST_GUILESS_MAIN(TestFtpClientServers)

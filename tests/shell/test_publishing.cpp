@@ -3,6 +3,7 @@
 // the site folder, the server folder, the status and the report hold after.
 #include "editor/engine.h"
 #include "publish/publish_report.h"
+#include "publish/publish_run.h"
 #include "publish/publisher.h"
 #include "shell/contents_commands.h"
 #include "shell/ftp_dlg.h"
@@ -79,6 +80,24 @@ QStringList Only(const QStringList& commands, const QString& verb) {
         if (command.startsWith(verb + u' '))
             matching << command;
     return matching;
+}
+
+// The final name of an upload: a temporary name's part after its prefix.
+QString FinalName(const QString& name) {
+    return IsTemporaryRemoteName(name.toStdString()) ? name.section(u'-', 2) : name;
+}
+
+// The names that reached the server, in order: renamed from a temporary
+// name, or stored under their own.
+QStringList Arrivals(const QStringList& commands) {
+    QStringList names;
+    for (const QString& command : commands) {
+        const QString argument = command.section(u' ', 1);
+        if (command.startsWith(QStringLiteral("RNTO ")) ||
+            (command.startsWith(QStringLiteral("STOR ")) && FinalName(argument) == argument))
+            names << argument;
+    }
+    return names;
 }
 
 // The completion text for some second between from and to.
@@ -180,9 +199,13 @@ void StartSlowRun(TMainForm& form, const LocalFtpServer& server) {
     form.ActionListEdit().FTP->trigger();
     if (!form.PublishCommand().IsRunning())
         qFatal("the run did not start");
-    if (!QTest::qWaitFor(
-            [&] { return server.ReceivedCommands().contains(QStringLiteral("STOR 0-big.bin")); },
-            30000))
+    const auto bigUnderWay = [&] {
+        const QStringList stores = Only(server.ReceivedCommands(), QStringLiteral("STOR"));
+        return std::any_of(stores.begin(), stores.end(), [](const QString& command) {
+            return FinalName(command.section(u' ', 1)) == QStringLiteral("0-big.bin");
+        });
+    };
+    if (!QTest::qWaitFor(bigUnderWay, 30000))
         qFatal("the big file was never sent");
 }
 
@@ -214,6 +237,7 @@ private slots:
     void connectionErrors_data();
     void connectionErrors();
     void remoteCleanupAndCaseRules();
+    void deletionQuestionInTheWindow();
     void refusedUploadIsReportedAndSentAgain();
     void refusedListingSendsEverything();
     void namesThatCannotBeSentFailAlone();
@@ -281,6 +305,7 @@ void TestPublishing::firstRunSendsTheSiteThenOnlyWhatChanged_data() {
     QTest::addColumn<FtpServerKind>("kind");
     QTest::addRow("vsftpd") << FtpServerKind::Vsftpd;
     QTest::addRow("pyftpdlib") << FtpServerKind::Pyftpdlib;
+    QTest::addRow("proftpd") << FtpServerKind::Proftpd;
 }
 
 void TestPublishing::firstRunSendsTheSiteThenOnlyWhatChanged() {
@@ -295,8 +320,9 @@ void TestPublishing::firstRunSendsTheSiteThenOnlyWhatChanged() {
     QVERIFY2(site.asker.errors.isEmpty(), qPrintable(site.asker.errors.join(u'\n')));
     QCOMPARE(FilesOf(server.LocalDirectory()), AsPublished(site.SitePath()));
     QVERIFY(FilesOf(server.LocalDirectory()).contains(QStringLiteral("notes.txt")));
-    const QStringList firstRun = Only(server.ReceivedCommands(), QStringLiteral("STOR"));
-    QCOMPARE(firstRun.value(0), QStringLiteral("STOR index"));
+    const QStringList firstRun = Arrivals(server.ReceivedCommands());
+    QCOMPARE(firstRun.size(), FilesOf(server.LocalDirectory()).size());
+    QCOMPARE(firstRun.last(), QStringLiteral("index"));
     const QString status = form->StatusPanel()->text();
     QVERIFY2(IsCompletionBetween(status, started, QDateTime::currentDateTime()),
              qPrintable(status));
@@ -308,9 +334,8 @@ void TestPublishing::firstRunSendsTheSiteThenOnlyWhatChanged() {
 
     // Nothing edited: index and the open document, which leaving saved.
     Publish(*form);
-    const QStringList secondRun =
-        Only(server.ReceivedCommands(), QStringLiteral("STOR")).mid(firstRun.size());
-    QCOMPARE(secondRun, QStringList({QStringLiteral("STOR index"), QStringLiteral("STOR ") + kA}));
+    const QStringList secondRun = Arrivals(server.ReceivedCommands()).mid(firstRun.size());
+    QCOMPARE(secondRun, QStringList({kA, QStringLiteral("index")}));
     QVERIFY(Only(server.ReceivedCommands(), QStringLiteral("DELE")).isEmpty());
 
     // What the user types reaches the server.
@@ -417,8 +442,10 @@ void TestPublishing::remoteCleanupAndCaseRules() {
     SiteFixture::WriteFile(remote + QStringLiteral("apple.jpg"), "old picture");
     SiteFixture::WriteFile(remote + QStringLiteral("ro.txt"), "old read-only");
     SiteFixture::WriteFile(remote + QStringLiteral("stale.htm"), "gone locally");
+    SiteFixture::WriteFile(remote + QStringLiteral("index"), "index=new Array();");
     QVERIFY(QDir(remote).mkdir(QStringLiteral("cgi-bin")));
     SetChanged(site.SiteFile(QStringLiteral("Notes.TXT")));
+    QVERIFY(SetPublished(site.SiteFile(QStringLiteral("apple.jpg"))));
     SiteFixture::WriteFile(site.SiteFile(QStringLiteral("ro.txt")), "new read-only");
     QVERIFY(::chmod(QFile::encodeName(site.SiteFile(QStringLiteral("ro.txt"))).constData(), 0444) ==
             0);
@@ -452,12 +479,45 @@ void TestPublishing::remoteCleanupAndCaseRules() {
     QVERIFY(!onServer.contains(QStringLiteral("stale.htm")));
     QVERIFY(QFileInfo(remote + QStringLiteral("cgi-bin")).isDir());
     const QStringList deletions = Only(server.ReceivedCommands(), QStringLiteral("DELE"));
+    // The other case goes on the way to its upload; the folder is known
+    // from the listing and not tried.
     QCOMPARE(deletions,
-             QStringList({QStringLiteral("DELE cgi-bin"), QStringLiteral("DELE stale.htm"),
-                          QStringLiteral("DELE Notes.txt")}));
+             QStringList({QStringLiteral("DELE Notes.txt"), QStringLiteral("DELE stale.htm")}));
     const QString report = form->PublishCommand().LastReportText();
     QVERIFY2(report.contains(QStringLiteral("cgi-bin")), qPrintable(report));
     QVERIFY(!report.contains(Utf8("Ошибки")));
+}
+
+// Dir names a directory of the host's own files: the question comes from
+// the run's thread to the window, and Нет keeps them.
+void TestPublishing::deletionQuestionInTheWindow() {
+    const LocalFtpServer server(FtpServerKind::Vsftpd);
+    const QString remote = server.LocalDirectory() + u'/';
+    const QStringList theirs = {QStringLiteral("host.cfg"), QStringLiteral("welcome.html")};
+    for (const QString& name : theirs)
+        SiteFixture::WriteFile(remote + name, "the host's");
+    SiteFixture site;
+    WriteSmallSite(site);
+    auto form = site.OpenForm();
+
+    Publish(*form, AccountOf(server));
+    QCOMPARE(site.asker.questions.size(), 1);
+    const QString question = site.asker.questions.front();
+    QVERIFY(question.startsWith(Utf8("Удалить с сервера файлы, которых нет в папке сайта?")));
+    for (const QString& name : theirs) {
+        QVERIFY2(question.contains(name), qPrintable(question));
+        QVERIFY(QFileInfo::exists(remote + name));
+    }
+    QVERIFY(form->StatusPanel()->text().startsWith(kDone));
+    QVERIFY(form->PublishCommand().LastReportText().contains(
+        Utf8("Оставлены на сервере по ответу «Нет» (2)")));
+
+    // The answer held for that run only: the directory now holds the
+    // site's index, and two files are no reason to ask.
+    Publish(*form);
+    QCOMPARE(site.asker.questions.size(), 1);
+    for (const QString& name : theirs)
+        QVERIFY(!QFileInfo::exists(remote + name));
 }
 
 void TestPublishing::refusedUploadIsReportedAndSentAgain() {
@@ -486,9 +546,11 @@ void TestPublishing::refusedUploadIsReportedAndSentAgain() {
     // The next run tries it again; what went up is not sent again.
     const int before = int(server.ReceivedCommands().size());
     Publish(*form);
-    const QStringList again = Only(server.ReceivedCommands().mid(before), QStringLiteral("STOR"));
-    QCOMPARE(again, QStringList({QStringLiteral("STOR index"), QStringLiteral("STOR ") + kA,
-                                 QStringLiteral("STOR notes.txt")}));
+    QStringList again;
+    for (const QString& command :
+         Only(server.ReceivedCommands().mid(before), QStringLiteral("STOR")))
+        again << FinalName(command.section(u' ', 1));
+    QCOMPARE(again, QStringList({kA, QStringLiteral("notes.txt"), QStringLiteral("index")}));
 }
 
 void TestPublishing::refusedListingSendsEverything() {
@@ -508,7 +570,7 @@ void TestPublishing::refusedListingSendsEverything() {
     expected.insert(QStringLiteral("stale.htm"), "stays");
     QCOMPARE(FilesOf(server.LocalDirectory()), expected);
     QVERIFY(
-        form->PublishCommand().LastReportText().contains(QStringLiteral("550 Listing refused.")));
+        form->PublishCommand().LastReportText().contains(QStringLiteral("451 Listing refused.")));
 }
 
 void TestPublishing::namesThatCannotBeSentFailAlone() {
@@ -534,7 +596,7 @@ void TestPublishing::namesThatCannotBeSentFailAlone() {
 
 void TestPublishing::serverThatStopsAnswering() {
     FtpFaults hang;
-    hang.hangOn = QStringLiteral("NLST");
+    hang.hangOn = QStringLiteral("MLSD");
     const LocalFtpServer server(FtpServerKind::Faulty, hang);
     SiteFixture site;
     WriteSmallSite(site);
@@ -555,7 +617,7 @@ void TestPublishing::serverThatStopsAnswering() {
     const QString status = form->StatusPanel()->text();
     QVERIFY2(status.startsWith(Utf8("Синхронизация прервана с ошибками (1) ")), qPrintable(status));
     QCOMPARE(SyncEntry(site), status);
-    QVERIFY(IsPublished(site.SiteFile(QStringLiteral("index"))));
+    QVERIFY(!IsPublished(site.SiteFile(QStringLiteral("index"))));
     QVERIFY(!IsPublished(site.SiteFile(kA)));
 }
 
@@ -588,6 +650,7 @@ void TestPublishing::stopEndsAfterTheCurrentFileAndHoldsOff() {
     QCOMPARE(SiteFixture::ReadFile(server.LocalDirectory() + QStringLiteral("/0-big.bin")), big);
     QVERIFY(IsPublished(site.SiteFile(QStringLiteral("0-big.bin"))));
     QVERIFY(!QFileInfo::exists(server.LocalDirectory() + QStringLiteral("/notes.txt")));
+    QVERIFY(!QFileInfo::exists(server.LocalDirectory() + QStringLiteral("/index")));
     QCOMPARE(FileAttributes(site.SiteFile(QStringLiteral("Notes.TXT"))),
              std::uint32_t(kAttrNormal));
     QTRY_VERIFY(server.ReceivedCommands().contains(QStringLiteral("QUIT")));

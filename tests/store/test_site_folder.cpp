@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -213,6 +214,7 @@ private slots:
         QTemporaryDir site, elsewhere;
         const QString s = SitePath(site);
         Put(s + QStringLiteral("a.jpg"), "old");
+        QVERIFY(SetPublished(s + QStringLiteral("a.jpg")));
         QCOMPARE(FileAttributes(s + QStringLiteral("a.jpg")), std::uint32_t(kAttrArchive));
         WriteSiteFile(s, u"a.jpg", "new");
         QCOMPARE(ReadAll(s + QStringLiteral("a.jpg")), QByteArray("new"));
@@ -233,7 +235,9 @@ private slots:
         const QString f = SitePath(site) + QStringLiteral("page.htm");
         Put(f);
         QCOMPARE(FileAttributes(f),
-                 std::uint32_t(kAttrArchive)); // another program's file: published
+                 std::uint32_t(kAttrNormal)); // another program's file, never marked: changed
+        QVERIFY(!IsPublishedWord(FileAttributes(f)));
+        QVERIFY(SetPublished(f));
         QVERIFY(IsPublishedWord(FileAttributes(f)));
         QVERIFY(SetChanged(f));
         QCOMPARE(FileAttributes(f), std::uint32_t(kAttrNormal));
@@ -243,10 +247,10 @@ private slots:
         QVERIFY(IsDiscardedWord(FileAttributes(f)));
         QVERIFY(SetPublished(f));
         QCOMPARE(FileAttributes(f), std::uint32_t(kAttrArchive));
-        char buf[16] = {};
+        char buf[96] = {};
         QVERIFY(::getxattr(QFile::encodeName(f).constData(), "user.quillery.attrib", buf,
                            sizeof buf) > 0);
-        QCOMPARE(QByteArray(buf), QByteArray("0x20"));
+        QVERIFY2(QByteArray(buf).startsWith("0x20;1;"), buf);
         // Read-only is the owner's missing write permission: published + read-only is changed.
         QCOMPARE(::chmod(QFile::encodeName(f).constData(), 0444), 0);
         QCOMPARE(FileAttributes(f), std::uint32_t(kAttrArchive | kAttrReadOnly));
@@ -269,6 +273,51 @@ private slots:
         QVERIFY(!QFile::exists(missing));
         QCOMPARE(FileAttributes(missing), std::uint32_t(0));
         QCOMPARE(g_notices, 0);
+    }
+
+    // A published mark holds the size and modification time the file had
+    // when it was marked: whoever rewrites it, it counts as changed.
+    void publishedMarkFollowsContent_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<std::uint32_t>("after");
+        QTest::addRow("untouched") << "" << std::uint32_t(kAttrArchive);
+        QTest::addRow("rewritten in place, same size") << "same size" << std::uint32_t(kAttrNormal);
+        QTest::addRow("rewritten in place, longer") << "longer" << std::uint32_t(kAttrNormal);
+        QTest::addRow("replaced through a rename") << "rename" << std::uint32_t(kAttrNormal);
+        QTest::addRow("only its time changed") << "touch" << std::uint32_t(kAttrNormal);
+        QTest::addRow("mark of an earlier version") << "old mark" << std::uint32_t(kAttrArchive);
+        QTest::addRow("garbled record") << "garbled" << std::uint32_t(kAttrNormal);
+    }
+
+    void publishedMarkFollowsContent() {
+        QFETCH(QString, change);
+        QFETCH(std::uint32_t, after);
+        QTemporaryDir site;
+        const QString f = SitePath(site) + QStringLiteral("picture.jpg");
+        Put(f, "picture");
+        QVERIFY(SetPublished(f));
+        const QByteArray native = QFile::encodeName(f);
+        timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 5}};
+        if (change == QLatin1String("same size")) {
+            QFile file(f);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            file.write("PICTURE");
+            file.close();
+            QCOMPARE(::utimensat(AT_FDCWD, native.constData(), later, 0), 0);
+        } else if (change == QLatin1String("longer")) {
+            Put(f, "a new picture");
+        } else if (change == QLatin1String("rename")) {
+            const QString other = SitePath(site) + QStringLiteral("saved.tmp");
+            Put(other, "new one");
+            QVERIFY(::rename(QFile::encodeName(other).constData(), native.constData()) == 0);
+        } else if (change == QLatin1String("touch")) {
+            QCOMPARE(::utimensat(AT_FDCWD, native.constData(), later, 0), 0);
+        } else if (change == QLatin1String("old mark")) {
+            SetRawXattr(f, "0x20");
+        } else if (change == QLatin1String("garbled")) {
+            SetRawXattr(f, "0x20;seven;now");
+        }
+        QCOMPARE(FileAttributes(f), after);
     }
 
     // ---- uploads ---------------------------------------------------------------------------
@@ -333,6 +382,7 @@ private slots:
         const QString s = SitePath(site);
         Put(s + QStringLiteral("index"));
         Put(s + QStringLiteral(".htaccess"));
+        SetPublished(s + QStringLiteral(".htaccess"));
         Put(s + QStringLiteral("changed.htm"));
         SetChanged(s + QStringLiteral("changed.htm"));
         Put(s + QStringLiteral("gone.jpg"));
@@ -354,7 +404,7 @@ private slots:
                               QStringLiteral("ro.htm")}));
         QCOMPARE(WordIn(publish, QStringLiteral(".htaccess")), std::uint32_t(0x20));
         QCOMPARE(WordIn(publish, QStringLiteral("changed.htm")), std::uint32_t(0x80));
-        QCOMPARE(WordIn(publish, QStringLiteral("ro.htm")), std::uint32_t(0x21));
+        QCOMPARE(WordIn(publish, QStringLiteral("ro.htm")), std::uint32_t(0x01));
         const auto all = ListSiteFiles(s, TListMode::WithHidden);
         QCOMPARE(Names(all),
                  QStringList({QStringLiteral(".htaccess"), QStringLiteral("changed.htm"),
