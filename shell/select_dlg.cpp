@@ -100,7 +100,11 @@ QString TSelectDlg::ProposedFolder() {
 }
 
 QString TSelectDlg::ChosenFolder() const {
-    return IncludeTrailingDelimiter(m_combo->currentText());
+    const QString typed = m_combo->currentText();
+    if (typed.isEmpty())
+        return IncludeTrailingDelimiter(typed);
+    // Absolute and clean, so that a site file's path always begins with it.
+    return IncludeTrailingDelimiter(QDir::cleanPath(QDir::current().absoluteFilePath(typed)));
 }
 
 void TSelectDlg::showEvent(QShowEvent* event) {

@@ -50,6 +50,8 @@ private slots:
     void cancelTouchesNothing();
     void browse();
     void confirmingEmptyFolderStartsNewSite();
+    void typedPathIsMadeAbsoluteAndClean_data();
+    void typedPathIsMadeAbsoluteAndClean();
 };
 
 void TestSiteDialog::firstStartProposesTheProgramFolder() {
@@ -209,6 +211,47 @@ void TestSiteDialog::confirmingEmptyFolderStartsNewSite() {
     QCOMPARE(form.Tree().NodeCount(), std::size_t(1));
     QVERIFY(form.State().DocumentLoaded);
     QCOMPARE(form.StatusPanel()->text(), QStringLiteral("Синхронизация не проводилась"));
+    QVERIFY(form.FormClose());
+}
+
+// However the folder was typed, the site's own pictures stay its own: no
+// copy is made when a document is left.
+void TestSiteDialog::typedPathIsMadeAbsoluteAndClean_data() {
+    QTest::addColumn<QString>("typed"); // %1 is the folder holding the site
+    QTest::addRow("relative") << "site";
+    QTest::addRow("with a dot") << "%1/./site";
+    QTest::addRow("doubled delimiters") << "%1//site//";
+    QTest::addRow("through the parent") << "%1/outside/../site";
+}
+
+void TestSiteDialog::typedPathIsMadeAbsoluteAndClean() {
+    QFETCH(QString, typed);
+    SiteFixture site;
+    const QString kA = QStringLiteral("0a1b2c3d-0000-4000-8000-00000000000a.htm");
+    const QString kB = QStringLiteral("0a1b2c3d-0000-4000-8000-00000000000b.htm");
+    site.WriteFlatIndex({{QStringLiteral("A"), kA}, {QStringLiteral("B"), kB}});
+    SiteFixture::WriteFile(site.SiteFile(QStringLiteral("own.jpg")), SiteFixture::Jpeg(4, 4));
+    SiteFixture::WriteFile(site.SiteFile(kA),
+                           SiteFixture::Document(QStringLiteral("<IMG src=\"own.jpg\">")));
+    const QString root = QFileInfo(site.SitePath().chopped(1)).path();
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(root));
+    TMainForm form(nullptr, &site.asker);
+    QTimer::singleShot(0, form.SelectDlg(), [&] {
+        form.SelectDlg()->ComboBox1()->setEditText(typed.contains(u'%') ? typed.arg(root) : typed);
+        form.SelectDlg()->Button1Click();
+    });
+    const bool shown = form.FormShow();
+    QDir::setCurrent(before);
+    QVERIFY(shown);
+    QCOMPARE(form.State().SitePath, site.SitePath());
+    QCOMPARE(ReadRecentFolders(), QStringList{site.SitePath()});
+    SiteFixture::Select(form, form.Tree().Root(1));
+    QVERIFY2(site.asker.errors.isEmpty(), qPrintable(site.asker.errors.join(u'\n')));
+    QCOMPARE(site.SiteFileNames(),
+             (QStringList{kA, kB, QStringLiteral("index"), QStringLiteral("index.txt"),
+                          QStringLiteral("own.jpg")}));
+    QVERIFY(site.SavedBody(kA).contains(QStringLiteral("src=\"own.jpg\"")));
     QVERIFY(form.FormClose());
 }
 
