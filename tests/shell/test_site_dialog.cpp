@@ -52,6 +52,7 @@ private slots:
     void confirmingEmptyFolderStartsNewSite();
     void typedPathIsMadeAbsoluteAndClean_data();
     void typedPathIsMadeAbsoluteAndClean();
+    void unwritableSettingsAreShownAndTheSiteOpens();
 };
 
 void TestSiteDialog::firstStartProposesTheProgramFolder() {
@@ -252,6 +253,28 @@ void TestSiteDialog::typedPathIsMadeAbsoluteAndClean() {
              (QStringList{kA, kB, QStringLiteral("index"), QStringLiteral("index.txt"),
                           QStringLiteral("own.jpg")}));
     QVERIFY(site.SavedBody(kA).contains(QStringLiteral("src=\"own.jpg\"")));
+    QVERIFY(form.FormClose());
+}
+
+// A file where the settings folder should be: reading and writing the recent
+// folders fail, each failure is shown, and the site still opens.
+void TestSiteDialog::unwritableSettingsAreShownAndTheSiteOpens() {
+    SiteFixture site;
+    const QString siteFolder = MakeFolder(site, QStringLiteral("site"), true);
+    QVERIFY(QDir(site.ConfigPath()).removeRecursively());
+    SiteFixture::WriteFile(site.ConfigPath(), "not a folder");
+    TMainForm form(nullptr, &site.asker);
+    QTimer::singleShot(0, form.SelectDlg(), [&] {
+        QCOMPARE(site.asker.errors.size(), 1);
+        QCOMPARE(form.SelectDlg()->ListBox1()->count(), 0);
+        form.SelectDlg()->ComboBox1()->setEditText(siteFolder);
+        form.SelectDlg()->Button1Click();
+    });
+    QVERIFY(form.FormShow());
+    QVERIFY(site.asker.errors.size() >= 2);
+    for (const QString& error : std::as_const(site.asker.errors))
+        QVERIFY2(error.startsWith(QStringLiteral("Не удалось")), qPrintable(error));
+    QCOMPARE(form.State().SitePath, siteFolder);
     QVERIFY(form.FormClose());
 }
 
