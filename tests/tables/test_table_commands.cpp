@@ -34,6 +34,8 @@ private slots:
     void selectedTableWithoutAttributes();
     void selectedTableRoundTrip();
     void selectedTableLosesWidthAndColour();
+    void selectedTableReadAsBrowsersDo_data();
+    void selectedTableReadAsBrowsersDo();
     void refusedNumberKeepsTheDialogOpen();
     void unreadableTableValuesAbort_data();
     void unreadableTableValuesAbort();
@@ -350,6 +352,57 @@ void TestTableCommands::selectedTableLosesWidthAndColour() {
              QStringLiteral("buttonface"));
 }
 
+// A table written elsewhere: keywords in any case, sizes with a unit or a
+// fraction. The dialog shows what a browser shows; OK keeps the alignment.
+void TestTableCommands::selectedTableReadAsBrowsersDo_data() {
+    QTest::addColumn<QString>("attributes");
+    QTest::addColumn<int>("align");
+    QTest::addColumn<QString>("numbers"); // cellpadding, cellspacing, border
+    QTest::addColumn<QString>("width");   // the edit, then "%" for percent
+    QTest::addColumn<QString>("written"); // align, cellpadding, width after OK
+    QTest::addRow("capitals and units")
+        << "align=Center cellpadding=\"4px\" cellspacing=\" 2\" border=\"1px\" width=\"50%\"" << 3
+        << "4,2,1"
+        << "50%"
+        << "center,4,50%";
+    QTest::addRow("blanks, fractions and pixels")
+        << "align=\" RIGHT \" cellpadding=\"3.5\" border=\"+2\" width=\"200px\"" << 2 << "3,2,2"
+        << "200"
+        << "right,3,200";
+    QTest::addRow("fraction of a percent") << "align=LEFT width=\"33.3%\"" << 1 << "1,2,0"
+                                           << "33%"
+                                           << "left,1,33%";
+}
+
+void TestTableCommands::selectedTableReadAsBrowsersDo() {
+    QFETCH(QString, attributes);
+    QFETCH(int, align);
+    QFETCH(QString, numbers);
+    QFETCH(QString, width);
+    QFETCH(QString, written);
+    m_fixture->script(QStringLiteral("document.body.insertAdjacentHTML('beforeend', "
+                                     "'<table id=odd %1><tr><td id=odd1>x</td></tr></table>')")
+                          .arg(QString(attributes).replace(u'\'', QStringLiteral("\\'"))));
+    m_fixture->click(QStringLiteral("#odd1"), Qt::ControlModifier);
+    QCOMPARE(m_fixture->engine().selectionType(), SelectionType::Control);
+    QVERIFY(runTable([&] {
+        const TTableDlg& d = *m_tableDlg;
+        QCOMPARE(d.Align()->currentIndex(), align);
+        QCOMPARE((QStringList{d.Cellpadding()->text(), d.Cellspacing()->text(), d.Border()->text()})
+                     .join(u','),
+                 numbers);
+        QVERIFY(d.Widths().CheckBox->isChecked());
+        QCOMPARE(d.Widths().Edit->text() +
+                     (d.Widths().Percents->isChecked() ? QStringLiteral("%") : QString()),
+                 width);
+    }));
+    QCOMPARE((QStringList{attribute(QStringLiteral("odd"), QStringLiteral("align")),
+                          attribute(QStringLiteral("odd"), QStringLiteral("cellpadding")),
+                          attribute(QStringLiteral("odd"), QStringLiteral("width"))})
+                 .join(u','),
+             written);
+}
+
 void TestTableCommands::refusedNumberKeepsTheDialogOpen() {
     m_fixture->selectText(QStringLiteral("#last"), 2, 2);
     const QString before = body();
@@ -377,8 +430,8 @@ void TestTableCommands::unreadableTableValuesAbort_data() {
     QTest::addColumn<QString>("message");
     QTest::addRow("colour name with a capital") << "#bc"
                                                 << "'clButtonface' is not a valid integer value";
-    QTest::addRow("cell margins with a unit") << "#bp"
-                                              << "'5px' is not a valid integer value";
+    QTest::addRow("cell margins without a number") << "#bp"
+                                                   << "'wide' is not a valid integer value";
 }
 
 void TestTableCommands::unreadableTableValuesAbort() {
