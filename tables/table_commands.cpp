@@ -1,5 +1,6 @@
 #include "tables/table_commands.h"
 
+#include "editor/commands/command_values.h"
 #include "editor/engine.h"
 #include "store/ascii.h"
 #include "store/text_codec.h"
@@ -45,8 +46,13 @@ TColor ColourOf(const QString& attributeText) {
     return ColorNameToColor(HTMLToColorName(attributeText.toStdString()));
 }
 
+// A system colour is written as the colour its swatch showed: browsers read
+// no system colour names in these attributes and would show another colour.
 QString HtmlOf(const TColorBox& box) {
-    return QString::fromStdString(ColorToHTML(box.Selected()));
+    TColor value = box.Selected();
+    if (IsSystemColor(value))
+        value = TColor(ValueFromColor(SwatchColour(value)));
+    return QString::fromStdString(ColorToHTML(value));
 }
 
 // The value an item list stands for; none when no item is selected.
