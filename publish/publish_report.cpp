@@ -62,6 +62,23 @@ constexpr Section kSections[] = {
     {Kind::Skipped, "Не отправлены (публикация остановлена)"},
 };
 
+// The locale's long time format without its time zone: Qt's carries one
+// ("14:03:05 UTC"), the user's long time on the desktop this was made for
+// does not.
+QString TimeWithSecondsFormat(const QLocale& locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString kept;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't')
+            kept += c;
+    }
+    kept.replace(QStringLiteral("()"), QString());
+    return kept.simplified();
+}
+
 } // namespace
 
 int TPublishReport::Count(Kind kind) const {
@@ -77,7 +94,7 @@ QString FormatSyncMoment(const QDateTime& moment, const QLocale& locale) {
     QString text = locale.toString(moment.date(), locale.dateFormat(QLocale::ShortFormat));
     const QTime time = moment.time();
     if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
-        text += u' ' + locale.toString(time, locale.timeFormat(QLocale::LongFormat));
+        text += u' ' + locale.toString(time, TimeWithSecondsFormat(locale));
     return text;
 }
 

@@ -50,7 +50,7 @@ void TContentsCommands::NewItemExecute() {
 }
 
 void TContentsCommands::DeleteItemClick(Asker& asker) {
-    if (!m_actions.DeleteItem->isEnabled())
+    if (!m_actions.DeleteItem->isEnabled() || !m_state.SwitchAllowed)
         return;
     if (asker.Confirm(QStringLiteral("Вы действительно хотите удалить?")))
         DeleteItemExecute();
@@ -58,7 +58,8 @@ void TContentsCommands::DeleteItemClick(Asker& asker) {
 
 void TContentsCommands::DeleteItemExecute() {
     TTreeNode* node = Selected();
-    if (!node || node->HasChildren())
+    // While a document is being opened or left its node is in use.
+    if (!node || node->HasChildren() || !m_state.SwitchAllowed)
         return;
     for (const QString& name : std::as_const(m_state.OwnedFiles))
         DiscardDocumentFile(m_state.SitePath, name);

@@ -90,6 +90,9 @@ void TDocumentSwitcher::Open(TTreeNode* node) {
     m_state.SwitchAllowed = false;
     m_state.DocumentLoaded = false;
     m_openNode = nullptr;
+    // Until this document is open nothing is owned: a failed or unfinished
+    // opening must not let a deletion discard the previous document's files.
+    m_state.OwnedFiles.clear();
     m_engine.WaitForEngine();
     m_engine.Navigate(kBlank);
 

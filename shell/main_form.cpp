@@ -515,9 +515,18 @@ bool TMainForm::FormClose() {
     if (m_closed)
         return true;
     if (!m_state.SitePath.isEmpty()) {
-        if (!RunReportingErrors(*m_asker, [this] { LeaveForPublishing(); }))
-            return false;
-        PurgeDiscardedFiles(m_state.SitePath);
+        if (!RunReportingErrors(*m_asker, [this] { LeaveForPublishing(); })) {
+            // Closing always goes on if the user wants it: the edits stay in
+            // the recovery copy, the discarded files until a close that saves.
+            if (!m_asker->Confirm(QStringLiteral("Закрыть без сохранения? Несохранённые правки "
+                                                 "останутся в копии для восстановления."),
+                                  Asker::Answer::No))
+                return false;
+            Run([this] { m_recovery->CopyNow(); });
+            m_closed = true;
+            return true;
+        }
+        Run([this] { PurgeDiscardedFiles(m_state.SitePath); });
     }
     m_closed = true;
     return true;

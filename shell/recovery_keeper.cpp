@@ -11,9 +11,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSet>
+#include <QTimer>
+#include <memory>
 
 namespace quillery {
 namespace {
@@ -191,9 +195,7 @@ void TRecoveryKeeper::MarkEdited() {
         m_dirtySince.start();
 }
 
-void TRecoveryKeeper::TakeCopy() {
-    m_dirtySince.invalidate();
-    m_markupAsked = true;
+TRecoveryCopy TRecoveryKeeper::CurrentCopy() const {
     TRecoveryCopy copy;
     copy.SitePath = m_state.SitePath;
     copy.FileName = FileNameOf(*m_node);
@@ -201,13 +203,48 @@ void TRecoveryKeeper::TakeCopy() {
     copy.Note = m_notePanel.Note();
     copy.Date = m_notePanel.Date();
     copy.Thumbnail = m_notePanel.ThumbFileName();
+    return copy;
+}
+
+void TRecoveryKeeper::TakeCopy() {
+    m_dirtySince.invalidate();
+    m_markupAsked = true;
     const quint64 epoch = m_epoch;
-    m_engine.requestSaveMarkup([this, epoch, copy = std::move(copy)](const QString& markup) {
+    m_engine.requestSaveMarkup([this, epoch, copy = CurrentCopy()](const QString& markup) {
         if (epoch != m_epoch)
             return;
         m_markupAsked = false;
         WriteInBackground(copy, markup);
     });
+}
+
+void TRecoveryKeeper::CopyNow() {
+    if (!m_node || !m_state.DocumentLoaded)
+        return;
+    TRecoveryCopy copy = CurrentCopy();
+    // Shared with the answer, which may come after a renderer that stopped
+    // answering made this give up.
+    struct TAnswer {
+        bool Given = false;
+        QString Markup;
+    };
+    const auto answer = std::make_shared<TAnswer>();
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    m_engine.requestSaveMarkup([answer, waiting](const QString& markup) {
+        answer->Given = true;
+        answer->Markup = markup;
+        if (waiting)
+            waiting->quit();
+    });
+    QTimer::singleShot(m_timings.unresponsive, &loop, &QEventLoop::quit);
+    if (!answer->Given)
+        loop.exec();
+    if (!answer->Given)
+        throw Error("Копия для восстановления не записана: документ не отвечает.");
+    WaitForWrite();
+    copy.Document = EncodeDocumentCp1251(answer->Markup);
+    WriteRecoveryCopy(RecoveryCopyPath(m_folder, copy.SitePath, copy.FileName), copy);
 }
 
 void TRecoveryKeeper::WriteInBackground(TRecoveryCopy copy, const QString& markup) {

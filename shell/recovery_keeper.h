@@ -50,6 +50,9 @@ public:
     void SetReopen(std::function<void(TTreeNode*)> reopen) { m_reopen = std::move(reopen); }
 
     QString CopyPath(const TTreeNode& node) const;
+    // Writes a copy of the open document as it is now, waiting for it: for
+    // a close that could not save.
+    void CopyNow();
     // Tells the user where the copies are whose documents tree no longer has.
     void ReportOrphans(const TContentsTree& tree);
 
@@ -66,6 +69,7 @@ private:
     void Poll();
     void AskEditCount();
     void MarkEdited();
+    TRecoveryCopy CurrentCopy() const;
     void TakeCopy();
     void WriteInBackground(TRecoveryCopy copy, const QString& markup);
     void CopyDone(const QString& path, const QString& error);

@@ -2,6 +2,7 @@
 
 #include "shell/about_box.h"
 #include "shell/asker.h"
+#include "shell/error_handler.h"
 #include "store/settings_store.h"
 
 #include <QApplication>
@@ -100,7 +101,12 @@ QString TSelectDlg::ProposedFolder() {
 }
 
 QString TSelectDlg::ChosenFolder() const {
-    return IncludeTrailingDelimiter(m_combo->currentText());
+    const QString typed = m_combo->currentText();
+    // Nothing typed names no folder: never the file system's root.
+    if (typed.trimmed().isEmpty())
+        return {};
+    // Absolute and clean, so that a site file's path always begins with it.
+    return IncludeTrailingDelimiter(QDir::cleanPath(QDir::current().absoluteFilePath(typed)));
 }
 
 void TSelectDlg::showEvent(QShowEvent* event) {
@@ -113,7 +119,9 @@ void TSelectDlg::showEvent(QShowEvent* event) {
 void TSelectDlg::FormShow() {
     m_list->clear();
     m_combo->clear();
-    m_shownFolders = ReadRecentFolders();
+    // Unreadable settings are said; the dialog goes on without the list.
+    m_shownFolders.clear();
+    RunReportingErrors(m_asker, [this] { m_shownFolders = ReadRecentFolders(); });
     for (const QString& folder : std::as_const(m_shownFolders)) {
         m_list->addItem(folder);
         m_combo->addItem(folder);
@@ -160,7 +168,8 @@ void TSelectDlg::Button1Click() {
     if (!QFileInfo(folder + QStringLiteral("index")).isFile() &&
         !m_asker.Confirm(QStringLiteral("В указанной директории сайт отсутствует. Создать?")))
         return;
-    WriteRecentFolders(folder, m_shownFolders);
+    // The site opens even when the list cannot be kept.
+    RunReportingErrors(m_asker, [&] { WriteRecentFolders(folder, m_shownFolders); });
     accept();
 }
 

@@ -26,7 +26,7 @@ public:
     QPushButton* Button2() const { return m_cancel; }
     QPushButton* Button3() const { return m_browse; }
 
-    // The chosen folder, always with a trailing delimiter.
+    // The chosen folder, absolute and clean, always with a trailing delimiter.
     QString ChosenFolder() const;
 
     void FormShow();

@@ -1,6 +1,8 @@
 #include "tables/table_commands.h"
 
+#include "editor/commands/command_values.h"
 #include "editor/engine.h"
+#include "store/ascii.h"
 #include "store/text_codec.h"
 #include "tables/cell_dlg.h"
 #include "tables/color_box.h"
@@ -44,8 +46,13 @@ TColor ColourOf(const QString& attributeText) {
     return ColorNameToColor(HTMLToColorName(attributeText.toStdString()));
 }
 
+// A system colour is written as the colour its swatch showed: browsers read
+// no system colour names in these attributes and would show another colour.
 QString HtmlOf(const TColorBox& box) {
-    return QString::fromStdString(ColorToHTML(box.Selected()));
+    TColor value = box.Selected();
+    if (IsSystemColor(value))
+        value = TColor(ValueFromColor(SwatchColour(value)));
+    return QString::fromStdString(ColorToHTML(value));
 }
 
 // The value an item list stands for; none when no item is selected.
@@ -56,15 +63,58 @@ std::optional<QString> ListValue(const QComboBox& list, const QStringList& value
     return values[index];
 }
 
+// Attribute values as browsers read them, for filling the dialogs: keywords
+// in any letter case with blanks around, sizes by their leading number.
+
+QString Keyword(const QString& value) {
+    return AsciiLower(value.trimmed());
+}
+
+// The digits of a leading whole number ("4px" gives 4, " +2" gives 2); the
+// value itself when it has none, so that it is refused as before.
+qsizetype LeadingDigits(const QString& value, qsizetype& from) {
+    from = 0;
+    while (from < value.size() && value[from].isSpace())
+        ++from;
+    if (from < value.size() && value[from] == u'+')
+        ++from;
+    qsizetype end = from;
+    while (end < value.size() && value[end] >= u'0' && value[end] <= u'9')
+        ++end;
+    return end - from;
+}
+
+QString LeadingNumber(const QString& value) {
+    qsizetype from = 0;
+    const qsizetype digits = LeadingDigits(value, from);
+    return digits > 0 ? value.mid(from, digits) : value;
+}
+
+// A width or height: the leading number, a fraction dropped, "%" kept when
+// it follows the number ("33.3%" gives 33%, "200px" gives 200).
+QString Dimension(const QString& value) {
+    qsizetype from = 0;
+    const qsizetype digits = LeadingDigits(value, from);
+    if (digits == 0)
+        return value;
+    qsizetype end = from + digits;
+    if (end < value.size() && value[end] == u'.')
+        for (++end; end < value.size() && value[end] >= u'0' && value[end] <= u'9';)
+            ++end;
+    const bool percent = end < value.size() && value[end] == u'%';
+    return value.mid(from, digits) + (percent ? QStringLiteral("%") : QString());
+}
+
 // Selects the item whose value this is; any other value leaves the list.
 void SelectListValue(QComboBox& list, const QStringList& values, const QString& value) {
-    const qsizetype index = values.indexOf(value);
+    const qsizetype index = values.indexOf(Keyword(value));
     if (index >= 0)
         list.setCurrentIndex(int(index));
 }
 
 void FillNumber(QLineEdit& edit, TUpDown& upDown, const QString& value) {
-    SetNumber(edit, upDown, value, StrToInt(value.toStdString()));
+    const QString number = LeadingNumber(value);
+    SetNumber(edit, upDown, number, StrToInt(number.toStdString()));
 }
 
 // The table's size as the table command writes it: the number, then, for
@@ -113,8 +163,8 @@ void TTableCommands::FillFromTable(Element& table) {
         FillNumber(*d.Cellpadding(), *d.CellpaddingUpDown(), padding);
     if (const QString spacing = table.property(QStringLiteral("cellSpacing")); !spacing.isEmpty())
         FillNumber(*d.Cellspacing(), *d.CellspacingUpDown(), spacing);
-    d.Widths().Fill(table.property(QStringLiteral("width")));
-    d.Heights().Fill(table.property(QStringLiteral("height")));
+    d.Widths().Fill(Dimension(table.property(QStringLiteral("width"))));
+    d.Heights().Fill(Dimension(table.property(QStringLiteral("height"))));
     const QString border = table.property(QStringLiteral("border"));
     FillNumber(*d.Border(), *d.BorderUpDown(), border.isEmpty() ? QStringLiteral("0") : border);
     for (const TColourAttribute& colour : ColourAttributes(d)) {
@@ -149,8 +199,8 @@ void TTableCommands::FillFromCell(Element& cell) {
     TCellDlg& d = m_cellDlg;
     SelectListValue(*d.Align(), kAlignValues, cell.property(QStringLiteral("align")));
     SelectListValue(*d.Valign(), kVAlignValues, cell.property(QStringLiteral("vAlign")));
-    d.Widths().Fill(cell.property(QStringLiteral("width")));
-    d.Heights().Fill(cell.property(QStringLiteral("height")));
+    d.Widths().Fill(Dimension(cell.property(QStringLiteral("width"))));
+    d.Heights().Fill(Dimension(cell.property(QStringLiteral("height"))));
     d.NoWrap()->setChecked(cell.noWrap());
     for (const TColourAttribute& colour : ColourAttributes(d)) {
         const QString text = cell.property(colour.Name);

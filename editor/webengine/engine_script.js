@@ -94,7 +94,8 @@
         let rules = showZeroBorders ? ZERO_BORDER_RULE : '';
         if (control)
             rules += '\n' + positionSelector(control) + ' ' + CONTROL_STYLE;
-        marks.replaceSync(rules);
+        // Screen only: a printout shows the page as a reader sees it.
+        marks.replaceSync(rules ? '@media screen {\n' + rules + '\n}' : '');
     }
 
     function selectNodes(nodes) {

@@ -9,8 +9,10 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QPrintDialog>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineContextMenuRequest>
@@ -67,6 +69,7 @@ private slots:
     void clipboardIsTheSystemClipboard();
     void undoAndRedo();
     void printsThroughPrintDialog();
+    void printoutHasNoEditingMarks();
     void showBorderTwiceRestoresDisplay();
     void windowRequestsAreRefused();
 
@@ -77,6 +80,9 @@ private:
                    QStringLiteral("document.getElementById('%1').outerHTML").arg(QLatin1String(id)))
             .toString();
     }
+
+    // Prints the document through the print dialog into a PDF file.
+    void printTo(const QString& pdf);
 
     std::unique_ptr<EngineFixture> m_fixture;
     std::unique_ptr<QColorDialog> m_colorDialog;
@@ -278,8 +284,7 @@ void TestFormatCommands::undoAndRedo() {
     QCOMPARE(m_fixture->bodyHtml(), after);
 }
 
-void TestFormatCommands::printsThroughPrintDialog() {
-    const QString pdf = m_fixture->scratchPath(QStringLiteral("printed.pdf"));
+void TestFormatCommands::printTo(const QString& pdf) {
     bool answered = false;
     AnswerNextDialog([&](QDialog* dialog) {
         answered = qobject_cast<QPrintDialog*>(dialog) != nullptr;
@@ -292,10 +297,62 @@ void TestFormatCommands::printsThroughPrintDialog() {
     });
     m_commands->PrintExecute();
     QVERIFY(answered);
+}
+
+void TestFormatCommands::printsThroughPrintDialog() {
+    const QString pdf = m_fixture->scratchPath(QStringLiteral("printed.pdf"));
+    printTo(pdf);
     QFile printed(pdf);
     QVERIFY(printed.open(QIODevice::ReadOnly));
     QVERIFY(printed.read(5) == "%PDF-");
     QVERIFY(printed.size() > 1000);
+}
+
+// The dotted outlines of a borderless table and the mark of a selected
+// picture are for the editor only: the printout is the same as that of the
+// page without them.
+void TestFormatCommands::printoutHasNoEditingMarks() {
+    const QString page = m_fixture->copyFixture(QStringLiteral("formatting.htm"));
+    QImage photo(60, 40, QImage::Format_RGB32);
+    photo.fill(QColor(200, 40, 40));
+    QVERIFY(photo.save(m_fixture->scratchPath(QStringLiteral("photo.jpg")), "JPG"));
+    m_fixture->open(page);
+    script(QStringLiteral("document.body.insertAdjacentHTML('beforeend', "
+                          "'<table id=zero border=0><tr><td>без рамки</td><td>вторая</td></tr>"
+                          "</table>')"));
+    const auto rendered = [&](const QString& name) {
+        const QString pdf = m_fixture->scratchPath(name + QStringLiteral(".pdf"));
+        printTo(pdf);
+        const QString png = m_fixture->scratchPath(name);
+        const int status =
+            QProcess::execute(QStringLiteral("pdftoppm"),
+                              {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"),
+                               QStringLiteral("-singlefile"), pdf, png});
+        if (status != 0)
+            qWarning("pdftoppm failed: %d", status);
+        return QImage(png + QStringLiteral(".png"));
+    };
+
+    m_commands->ShowBorderExecute();
+    m_fixture->click(QStringLiteral("#img"));
+    QCOMPARE(script(QStringLiteral("getComputedStyle(document.getElementById('zero'))"
+                                   ".outlineStyle")),
+             QVariant(QStringLiteral("dotted")));
+    QCOMPARE(script(QStringLiteral("getComputedStyle(document.getElementById('img'))"
+                                   ".outlineStyle")),
+             QVariant(QStringLiteral("solid")));
+    const QImage marked = rendered(QStringLiteral("marked"));
+
+    m_commands->ShowBorderExecute();
+    m_fixture->selectText(QStringLiteral("#last"), 1, 1);
+    QCOMPARE(script(QStringLiteral("getComputedStyle(document.getElementById('img'))"
+                                   ".outlineStyle")),
+             QVariant(QStringLiteral("none")));
+    const QImage plain = rendered(QStringLiteral("plain"));
+
+    QVERIFY(!plain.isNull());
+    QCOMPARE(marked.size(), plain.size());
+    QVERIFY(marked == plain);
 }
 
 void TestFormatCommands::showBorderTwiceRestoresDisplay() {

@@ -55,27 +55,26 @@ private slots:
         QCOMPARE(int(endpoint.port), port);
     }
 
+    // The short date, then the time with seconds and no time zone.
     void moment_data() {
+        QTest::addColumn<QString>("locale");
         QTest::addColumn<QDateTime>("moment");
         QTest::addColumn<QString>("text");
-        const QLocale russian(QLocale::Russian, QLocale::Russia);
-        const QString date =
-            russian.toString(QDate(2026, 12, 10), russian.dateFormat(QLocale::ShortFormat));
         const auto at = [](int h, int m, int s) {
             return QDateTime(QDate(2026, 12, 10), QTime(h, m, s));
         };
-        const auto time = [&](int h, int m, int s) {
-            return u' ' + russian.toString(QTime(h, m, s), russian.timeFormat(QLocale::LongFormat));
-        };
-        QTest::addRow("afternoon") << at(14, 3, 5) << date + time(14, 3, 5);
-        QTest::addRow("midnight: the date alone") << at(0, 0, 0) << date;
-        QTest::addRow("a second after midnight") << at(0, 0, 1) << date + time(0, 0, 1);
+        QTest::addRow("afternoon") << "ru_RU" << at(14, 3, 5) << "10.12.2026 14:03:05";
+        QTest::addRow("midnight: the date alone") << "ru_RU" << at(0, 0, 0) << "10.12.2026";
+        QTest::addRow("a second after midnight") << "ru_RU" << at(0, 0, 1) << "10.12.2026 00:00:01";
+        QTest::addRow("English desktop") << "en_US" << at(14, 3, 5) << "12/10/26 2:03:05 PM";
+        QTest::addRow("German desktop") << "de_DE" << at(9, 3, 5) << "10.12.26 09:03:05";
     }
 
     void moment() {
+        QFETCH(QString, locale);
         QFETCH(QDateTime, moment);
         QFETCH(QString, text);
-        QCOMPARE(FormatSyncMoment(moment, QLocale(QLocale::Russian, QLocale::Russia)), text);
+        QCOMPARE(FormatSyncMoment(moment, QLocale(locale)), text);
     }
 
     void status_data() {

@@ -77,6 +77,9 @@ private slots:
     void thumbnailChosenKeptRemovedReplaced();
     void thumbnailNeverOverwritesSiteFile();
     void deleteDiscardsFilesAndDoesNotSave();
+    void deleteAfterFailedOpeningKeepsOtherFiles_data();
+    void deleteAfterFailedOpeningKeepsOtherFiles();
+    void deleteDuringOpeningIsRefused();
     void movesNeitherSaveNorReload();
     void switchIsRefusedWhileOpening();
     void leavingForPublishingKeepsDocumentOpen();
@@ -429,6 +432,75 @@ void TestDocumentSwitching::deleteDiscardsFilesAndDoesNotSave() {
     const QString index = IndexText(site);
     QVERIFY(!index.contains(kA));
     QVERIFY(!index.contains(QStringLiteral("не сохранять")));
+}
+
+// A node whose opening failed is deleted: the document opened before it
+// keeps its file and pictures.
+void TestDocumentSwitching::deleteAfterFailedOpeningKeepsOtherFiles_data() {
+    QTest::addColumn<QString>("item"); // the index entry of the node that fails
+    QTest::addRow("no file name") << "new Array(\"Без файла\",null)";
+    QTest::addRow("name with a folder part")
+        << "new Array(\"Чужой\",\"sub/x.htm\",\"\",\"\",\"\",null)";
+    QTest::addRow("a folder in place of the file")
+        << QStringLiteral("new Array(\"Папка\",\"%1\",\"\",\"\",\"\",null)").arg(kC);
+}
+
+void TestDocumentSwitching::deleteAfterFailedOpeningKeepsOtherFiles() {
+    QFETCH(QString, item);
+    SiteFixture site;
+    QVERIFY(QDir().mkdir(site.SiteFile(kC)));
+    SiteFixture::WriteFile(
+        site.SiteFile(QStringLiteral("index")),
+        QByteArray::fromStdString(ToCp1251(
+            QStringLiteral("index=new Array(new Array(\"A\",\"%1\",\"\",\"\",\"\",null),%2,"
+                           "new Array(\"B\",\"%3\",\"\",\"\",\"\",null));")
+                .arg(kA, item, kB))));
+    SiteFixture::WriteFile(site.SiteFile(QStringLiteral("own.jpg")), SiteFixture::Jpeg(4, 4));
+    SiteFixture::WriteFile(site.SiteFile(kA),
+                           SiteFixture::Document(QStringLiteral("<IMG src=\"own.jpg\">")));
+    auto form = site.OpenForm();
+    SiteFixture::Select(*form, Root(*form, 1));
+    QCOMPARE(site.asker.errors.size(), 1);
+    QVERIFY(form->State().OwnedFiles.isEmpty());
+    QVERIFY(form->ActionListEdit().DeleteItem->isEnabled());
+    site.asker.answers = {true};
+    form->ActionListEdit().DeleteItem->trigger();
+    QCOMPARE(form->Tree().NodeCount(), std::size_t(2));
+    for (const QString& name : {kA, QStringLiteral("own.jpg")})
+        QVERIFY2(!IsDiscarded(site.SiteFile(name)), qPrintable(name));
+    QVERIFY(form->FormClose());
+    QVERIFY(QFileInfo::exists(site.SiteFile(kA)));
+    QVERIFY(QFileInfo::exists(site.SiteFile(QStringLiteral("own.jpg"))));
+}
+
+// Ctrl+Del while the next document is still opening does nothing: neither
+// the document being opened nor the one left before it loses its files.
+void TestDocumentSwitching::deleteDuringOpeningIsRefused() {
+    SiteFixture site;
+    site.WriteFlatIndex({{QStringLiteral("A"), kA}, {QStringLiteral("B"), kB}});
+    SiteFixture::WriteFile(site.SiteFile(QStringLiteral("own.jpg")), SiteFixture::Jpeg(4, 4));
+    SiteFixture::WriteFile(site.SiteFile(kA),
+                           SiteFixture::Document(QStringLiteral("<IMG src=\"own.jpg\">")));
+    auto form = site.OpenForm();
+    bool tried = false;
+    QStringList ownedDuringOpening;
+    form->Switcher().SetRefillStyleList([&] {
+        if (tried)
+            return;
+        tried = true;
+        ownedDuringOpening = form->State().OwnedFiles;
+        site.asker.answers = {true};
+        form->ActionListEdit().DeleteItem->trigger();
+    });
+    SiteFixture::Select(*form, Root(*form, 1));
+    QVERIFY(tried);
+    QVERIFY(ownedDuringOpening.isEmpty());
+    QVERIFY2(site.asker.errors.isEmpty(), qPrintable(site.asker.errors.join(u'\n')));
+    QCOMPARE(form->Tree().NodeCount(), std::size_t(2));
+    QCOMPARE(form->Commands().Selected(), Root(*form, 1));
+    QVERIFY(form->State().DocumentLoaded);
+    for (const QString& name : {kA, kB, QStringLiteral("own.jpg")})
+        QVERIFY2(!IsDiscarded(site.SiteFile(name)), qPrintable(name));
 }
 
 void TestDocumentSwitching::movesNeitherSaveNorReload() {

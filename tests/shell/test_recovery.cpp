@@ -85,6 +85,7 @@ private slots:
     void killedProgramOffersItsEditsBack();
     void copyAfterTypingStopsAndWhileTyping();
     void leavingRemovesTheCopy();
+    void closingWhenSavingFailsKeepsTheCopy();
     void copyThatCannotBeWrittenIsSaidOnce();
     void decliningRemovesTheCopy();
     void copyOlderThanItsDocumentIsNotOffered();
@@ -228,6 +229,48 @@ void TestRecovery::leavingRemovesTheCopy() {
     QVERIFY(!QFileInfo::exists(copy));
     QVERIFY(site.SavedBody(kA).contains(QStringLiteral("kept")));
     QVERIFY(site.asker.errors.isEmpty());
+}
+
+// Saving fails at close: the user is asked; No keeps the window, Yes closes
+// it and the next start offers the edits back from the copy.
+void TestRecovery::closingWhenSavingFailsKeepsTheCopy() {
+    SiteFixture site;
+    WriteTwoDocuments(site);
+    auto form = OpenWithCopiesIn(site, m_copies.path());
+    // No copy of its own before the close: the close must take it.
+    TRecoveryKeeper::TTimings slow = Quick();
+    slow.idle = slow.longest = std::chrono::milliseconds(600000);
+    form->Recovery().SetTimings(slow);
+    const QString copy = form->Recovery().CopyPath(*form->Tree().Root(0));
+    SiteFixture::TypeIntoDocument(*form, QStringLiteral("unsaved"));
+    const QString index = site.SiteFile(QStringLiteral("index"));
+    const QByteArray indexText = SiteFixture::ReadFile(index);
+    QVERIFY(QFile::remove(index));
+    QVERIFY(QDir().mkdir(index));
+    const QString question = QStringLiteral("Закрыть без сохранения? Несохранённые правки "
+                                            "останутся в копии для восстановления.");
+
+    site.asker.answers = {false};
+    QVERIFY(!form->close());
+    QCOMPARE(site.asker.errors.size(), 1);
+    QCOMPARE(site.asker.questions, QStringList{question});
+    QVERIFY(form->isVisible());
+    QVERIFY(form->State().DocumentLoaded);
+
+    site.asker.answers = {true};
+    QVERIFY(form->close());
+    QCOMPARE(site.asker.errors.size(), 2);
+    QCOMPARE(site.asker.questions, (QStringList{question, question}));
+    QVERIFY(CopyHolds(copy, "unsaved"));
+    form.reset();
+
+    QVERIFY(QDir().rmdir(index));
+    SiteFixture::WriteFile(index, indexText);
+    site.asker.questions.clear();
+    site.asker.answers = {true};
+    form = OpenWithCopiesIn(site, m_copies.path());
+    QCOMPARE(site.asker.questions, QStringList{Question(QStringLiteral("Первая"))});
+    QVERIFY(SiteFixture::PageText(*form).contains(QStringLiteral("unsaved")));
 }
 
 void TestRecovery::copyThatCannotBeWrittenIsSaidOnce() {

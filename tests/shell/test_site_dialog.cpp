@@ -50,6 +50,11 @@ private slots:
     void cancelTouchesNothing();
     void browse();
     void confirmingEmptyFolderStartsNewSite();
+    void typedPathIsMadeAbsoluteAndClean_data();
+    void typedPathIsMadeAbsoluteAndClean();
+    void unwritableSettingsAreShownAndTheSiteOpens();
+    void nothingTypedIsNoFolder_data();
+    void nothingTypedIsNoFolder();
 };
 
 void TestSiteDialog::firstStartProposesTheProgramFolder() {
@@ -152,6 +157,27 @@ void TestSiteDialog::ok() {
     QVERIFY(!QFileInfo::exists(site.OutsidePath() + QStringLiteral("missing")));
 }
 
+void TestSiteDialog::nothingTypedIsNoFolder_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addRow("empty") << "";
+    QTest::addRow("spaces") << "   ";
+}
+
+// An empty field must not become the file system's root with a site in it.
+void TestSiteDialog::nothingTypedIsNoFolder() {
+    QFETCH(QString, typed);
+    SiteFixture site;
+    site.asker.answers = {true};
+    TSelectDlg dialog(nullptr, site.asker);
+    dialog.FormShow();
+    dialog.ComboBox1()->setEditText(typed);
+    dialog.Button1Click();
+    QCOMPARE(site.asker.errors, QStringList{QStringLiteral("Путь введен неправильно")});
+    QVERIFY(site.asker.questions.isEmpty());
+    QVERIFY(dialog.result() != QDialog::Accepted);
+    QVERIFY(ReadRecentFolders().isEmpty());
+}
+
 void TestSiteDialog::cancelTouchesNothing() {
     SiteFixture site;
     const QString first = MakeFolder(site, QStringLiteral("first"), true);
@@ -209,6 +235,69 @@ void TestSiteDialog::confirmingEmptyFolderStartsNewSite() {
     QCOMPARE(form.Tree().NodeCount(), std::size_t(1));
     QVERIFY(form.State().DocumentLoaded);
     QCOMPARE(form.StatusPanel()->text(), QStringLiteral("Синхронизация не проводилась"));
+    QVERIFY(form.FormClose());
+}
+
+// However the folder was typed, the site's own pictures stay its own: no
+// copy is made when a document is left.
+void TestSiteDialog::typedPathIsMadeAbsoluteAndClean_data() {
+    QTest::addColumn<QString>("typed"); // %1 is the folder holding the site
+    QTest::addRow("relative") << "site";
+    QTest::addRow("with a dot") << "%1/./site";
+    QTest::addRow("doubled delimiters") << "%1//site//";
+    QTest::addRow("through the parent") << "%1/outside/../site";
+}
+
+void TestSiteDialog::typedPathIsMadeAbsoluteAndClean() {
+    QFETCH(QString, typed);
+    SiteFixture site;
+    const QString kA = QStringLiteral("0a1b2c3d-0000-4000-8000-00000000000a.htm");
+    const QString kB = QStringLiteral("0a1b2c3d-0000-4000-8000-00000000000b.htm");
+    site.WriteFlatIndex({{QStringLiteral("A"), kA}, {QStringLiteral("B"), kB}});
+    SiteFixture::WriteFile(site.SiteFile(QStringLiteral("own.jpg")), SiteFixture::Jpeg(4, 4));
+    SiteFixture::WriteFile(site.SiteFile(kA),
+                           SiteFixture::Document(QStringLiteral("<IMG src=\"own.jpg\">")));
+    const QString root = QFileInfo(site.SitePath().chopped(1)).path();
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(root));
+    TMainForm form(nullptr, &site.asker);
+    QTimer::singleShot(0, form.SelectDlg(), [&] {
+        form.SelectDlg()->ComboBox1()->setEditText(typed.contains(u'%') ? typed.arg(root) : typed);
+        form.SelectDlg()->Button1Click();
+    });
+    const bool shown = form.FormShow();
+    QDir::setCurrent(before);
+    QVERIFY(shown);
+    QCOMPARE(form.State().SitePath, site.SitePath());
+    QCOMPARE(ReadRecentFolders(), QStringList{site.SitePath()});
+    SiteFixture::Select(form, form.Tree().Root(1));
+    QVERIFY2(site.asker.errors.isEmpty(), qPrintable(site.asker.errors.join(u'\n')));
+    QCOMPARE(site.SiteFileNames(),
+             (QStringList{kA, kB, QStringLiteral("index"), QStringLiteral("index.txt"),
+                          QStringLiteral("own.jpg")}));
+    QVERIFY(site.SavedBody(kA).contains(QStringLiteral("src=\"own.jpg\"")));
+    QVERIFY(form.FormClose());
+}
+
+// A file where the settings folder should be: reading and writing the recent
+// folders fail, each failure is shown, and the site still opens.
+void TestSiteDialog::unwritableSettingsAreShownAndTheSiteOpens() {
+    SiteFixture site;
+    const QString siteFolder = MakeFolder(site, QStringLiteral("site"), true);
+    QVERIFY(QDir(site.ConfigPath()).removeRecursively());
+    SiteFixture::WriteFile(site.ConfigPath(), "not a folder");
+    TMainForm form(nullptr, &site.asker);
+    QTimer::singleShot(0, form.SelectDlg(), [&] {
+        QCOMPARE(site.asker.errors.size(), 1);
+        QCOMPARE(form.SelectDlg()->ListBox1()->count(), 0);
+        form.SelectDlg()->ComboBox1()->setEditText(siteFolder);
+        form.SelectDlg()->Button1Click();
+    });
+    QVERIFY(form.FormShow());
+    QVERIFY(site.asker.errors.size() >= 2);
+    for (const QString& error : std::as_const(site.asker.errors))
+        QVERIFY2(error.startsWith(QStringLiteral("Не удалось")), qPrintable(error));
+    QCOMPARE(form.State().SitePath, siteFolder);
     QVERIFY(form.FormClose());
 }
 

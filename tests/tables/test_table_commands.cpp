@@ -1,6 +1,7 @@
 // The table and cell property commands on the real engine: a new table at
 // the selection, a selected table's attributes read and written, a cell's
 // attributes, the dialogs' checks and the colours that cannot be read.
+#include "editor/commands/command_values.h"
 #include "store/error.h"
 #include "tables/cell_dlg.h"
 #include "tables/color_box.h"
@@ -19,6 +20,15 @@
 
 using namespace quillery;
 
+namespace {
+
+// The attribute text of the colour a swatch shows: RRGGBB.
+QString SeenHtml(const char* name) {
+    return SwatchColour(ColorNameToColor(name)).name().mid(1).toUpper();
+}
+
+} // namespace
+
 class TestTableCommands final : public QObject {
     Q_OBJECT
 
@@ -34,6 +44,10 @@ private slots:
     void selectedTableWithoutAttributes();
     void selectedTableRoundTrip();
     void selectedTableLosesWidthAndColour();
+    void systemColoursAreWrittenAsSeen_data();
+    void systemColoursAreWrittenAsSeen();
+    void selectedTableReadAsBrowsersDo_data();
+    void selectedTableReadAsBrowsersDo();
     void refusedNumberKeepsTheDialogOpen();
     void unreadableTableValuesAbort_data();
     void unreadableTableValuesAbort();
@@ -146,9 +160,10 @@ void TestTableCommands::newTableFragment_data() {
         << "50%"
         << "0"
         << QList<int>{ColorNameToColor("clRed"), clNone, ColorNameToColor("clBtnShadow"), 0xCCFFFF}
-        << "<table align=right cellpadding=4 cellspacing=0 width=600 height=50% border=0 "
-           "borderColor=FF0000 borderColorDark=buttonshadow bgColor=FFFFCC>"
-           "<tr><td></td></tr></table>";
+        << QStringLiteral("<table align=right cellpadding=4 cellspacing=0 width=600 height=50% "
+                          "border=0 borderColor=FF0000 borderColorDark=%1 bgColor=FFFFCC>"
+                          "<tr><td></td></tr></table>")
+               .arg(SeenHtml("clBtnShadow"));
     QTest::addRow("left, no width, light border")
         << 1 << "0"
         << "0"
@@ -319,8 +334,8 @@ void TestTableCommands::selectedTableRoundTrip() {
     QCOMPARE(attribute(t, QStringLiteral("align")), QStringLiteral("center"));
     QCOMPARE(attribute(t, QStringLiteral("cellpadding")), QStringLiteral("3"));
     QCOMPARE(attribute(t, QStringLiteral("bgcolor")), QStringLiteral("FFFFCC"));
-    QCOMPARE(attribute(t, QStringLiteral("bordercolor")), QStringLiteral("buttonface"));
-    QCOMPARE(attribute(t, QStringLiteral("bordercolordark")), QStringLiteral("activecaption"));
+    QCOMPARE(attribute(t, QStringLiteral("bordercolor")), SeenHtml("clBtnFace"));
+    QCOMPARE(attribute(t, QStringLiteral("bordercolordark")), SeenHtml("clGradientActiveCaption"));
     QVERIFY(!hasAttribute(t, QStringLiteral("height")));
 
     // Filled again, the written table gives the same values back.
@@ -330,7 +345,8 @@ void TestTableCommands::selectedTableRoundTrip() {
         QCOMPARE(d.Widths().Edit->text(), QStringLiteral("50"));
         QVERIFY(d.Widths().Percents->isChecked());
         QCOMPARE(d.Bgcolor()->Selected(), 0xCCFFFF);
-        QCOMPARE(d.Bordercolordark()->Selected(), ColorNameToColor("clActiveCaption"));
+        QCOMPARE(d.Bordercolordark()->Selected(),
+                 TColor(ValueFromColor(SwatchColour(ColorNameToColor("clGradientActiveCaption")))));
         QTest::keyClick(m_tableDlg.get(), Qt::Key_Escape);
     }));
 }
@@ -347,7 +363,90 @@ void TestTableCommands::selectedTableLosesWidthAndColour() {
     for (const char* gone : {"width", "bgcolor", "align"})
         QVERIFY2(!hasAttribute(QStringLiteral("full"), QString::fromLatin1(gone)), gone);
     QCOMPARE(attribute(QStringLiteral("full"), QStringLiteral("bordercolor")),
-             QStringLiteral("buttonface"));
+             SeenHtml("clBtnFace"));
+}
+
+// A table written elsewhere: keywords in any case, sizes with a unit or a
+// fraction. The dialog shows what a browser shows; OK keeps the alignment.
+// A system colour chosen in either dialog reaches the page as the colour its
+// swatch showed: browsers read no system colour names in these attributes.
+void TestTableCommands::systemColoursAreWrittenAsSeen_data() {
+    QTest::addColumn<bool>("cell");
+    QTest::addColumn<QString>("colour");
+    for (const bool cell : {false, true})
+        for (const char* colour : {"clBtnFace", "clWindow", "clInfoBk", "clGradientActiveCaption"})
+            QTest::addRow("%s %s", cell ? "cell" : "table", colour) << cell << colour;
+}
+
+void TestTableCommands::systemColoursAreWrittenAsSeen() {
+    QFETCH(bool, cell);
+    QFETCH(QString, colour);
+    const TColor value = ColorNameToColor(colour.toStdString());
+    const QColor seen = SwatchColour(value);
+    if (cell) {
+        m_fixture->selectText(QStringLiteral("#bare"), 1, 1);
+        QVERIFY(runCell([&] { m_cellDlg->Bgcolor()->SetSelected(value); }));
+    } else {
+        m_fixture->click(QStringLiteral("#p1"), Qt::ControlModifier);
+        QVERIFY(runTable([&] { m_tableDlg->Bgcolor()->SetSelected(value); }));
+    }
+    const QString id = cell ? QStringLiteral("bare") : QStringLiteral("plain");
+    QCOMPARE(attribute(id, QStringLiteral("bgcolor")), seen.name().mid(1).toUpper());
+    QCOMPARE(m_fixture
+                 ->script(QStringLiteral("getComputedStyle(document.getElementById('%1'))"
+                                         ".backgroundColor")
+                              .arg(id))
+                 .toString(),
+             QStringLiteral("rgb(%1, %2, %3)").arg(seen.red()).arg(seen.green()).arg(seen.blue()));
+}
+
+void TestTableCommands::selectedTableReadAsBrowsersDo_data() {
+    QTest::addColumn<QString>("attributes");
+    QTest::addColumn<int>("align");
+    QTest::addColumn<QString>("numbers"); // cellpadding, cellspacing, border
+    QTest::addColumn<QString>("width");   // the edit, then "%" for percent
+    QTest::addColumn<QString>("written"); // align, cellpadding, width after OK
+    QTest::addRow("capitals and units")
+        << "align=Center cellpadding=\"4px\" cellspacing=\" 2\" border=\"1px\" width=\"50%\"" << 3
+        << "4,2,1"
+        << "50%"
+        << "center,4,50%";
+    QTest::addRow("blanks, fractions and pixels")
+        << "align=\" RIGHT \" cellpadding=\"3.5\" border=\"+2\" width=\"200px\"" << 2 << "3,2,2"
+        << "200"
+        << "right,3,200";
+    QTest::addRow("fraction of a percent") << "align=LEFT width=\"33.3%\"" << 1 << "1,2,0"
+                                           << "33%"
+                                           << "left,1,33%";
+}
+
+void TestTableCommands::selectedTableReadAsBrowsersDo() {
+    QFETCH(QString, attributes);
+    QFETCH(int, align);
+    QFETCH(QString, numbers);
+    QFETCH(QString, width);
+    QFETCH(QString, written);
+    m_fixture->script(QStringLiteral("document.body.insertAdjacentHTML('beforeend', "
+                                     "'<table id=odd %1><tr><td id=odd1>x</td></tr></table>')")
+                          .arg(QString(attributes).replace(u'\'', QStringLiteral("\\'"))));
+    m_fixture->click(QStringLiteral("#odd1"), Qt::ControlModifier);
+    QCOMPARE(m_fixture->engine().selectionType(), SelectionType::Control);
+    QVERIFY(runTable([&] {
+        const TTableDlg& d = *m_tableDlg;
+        QCOMPARE(d.Align()->currentIndex(), align);
+        QCOMPARE((QStringList{d.Cellpadding()->text(), d.Cellspacing()->text(), d.Border()->text()})
+                     .join(u','),
+                 numbers);
+        QVERIFY(d.Widths().CheckBox->isChecked());
+        QCOMPARE(d.Widths().Edit->text() +
+                     (d.Widths().Percents->isChecked() ? QStringLiteral("%") : QString()),
+                 width);
+    }));
+    QCOMPARE((QStringList{attribute(QStringLiteral("odd"), QStringLiteral("align")),
+                          attribute(QStringLiteral("odd"), QStringLiteral("cellpadding")),
+                          attribute(QStringLiteral("odd"), QStringLiteral("width"))})
+                 .join(u','),
+             written);
 }
 
 void TestTableCommands::refusedNumberKeepsTheDialogOpen() {
@@ -377,8 +476,8 @@ void TestTableCommands::unreadableTableValuesAbort_data() {
     QTest::addColumn<QString>("message");
     QTest::addRow("colour name with a capital") << "#bc"
                                                 << "'clButtonface' is not a valid integer value";
-    QTest::addRow("cell margins with a unit") << "#bp"
-                                              << "'5px' is not a valid integer value";
+    QTest::addRow("cell margins without a number") << "#bp"
+                                                   << "'wide' is not a valid integer value";
 }
 
 void TestTableCommands::unreadableTableValuesAbort() {
@@ -488,7 +587,7 @@ void TestTableCommands::cellWrapAndColoursCleared() {
     QVERIFY(!hasAttribute(QStringLiteral("w200"), QStringLiteral("nowrap")));
     QVERIFY(!hasAttribute(QStringLiteral("w200"), QStringLiteral("bgcolor")));
     QCOMPARE(attribute(QStringLiteral("w200"), QStringLiteral("bordercolor")),
-             QStringLiteral("Window"));
+             SeenHtml("clWindow"));
     QCOMPARE(attribute(QStringLiteral("w200"), QStringLiteral("width")), QStringLiteral("200"));
     QCOMPARE(attribute(QStringLiteral("w200"), QStringLiteral("height")), QStringLiteral("50"));
 }
