@@ -80,6 +80,7 @@ void TestSitePagesKeeper::siteWithoutPagesIsOfferedThemOnce() {
     // One page is there already and stays as it is, published.
     const TSitePage css = Shipped(QStringLiteral("site.css"));
     SiteFixture::WriteFile(site.SiteFile(css.Name), MarkedPage(css));
+    QVERIFY(SetPublished(site.SiteFile(css.Name)));
     site.asker.answers = {answer};
     KeepSitePages(site.SitePath(), false, kShipped, site.asker);
     QCOMPARE(site.asker.questions.size(), 1);
