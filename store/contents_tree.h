@@ -197,12 +197,7 @@ private:
     void DestroyAll();
 
     std::unique_ptr<TTreeNode> m_top; // hidden owner of the roots
-    struct TSlab {
-        unsigned char* memory;
-        std::size_t nodes; // capacity
-        bool mapped;       // from PageMemory (large trees), else new[]
-    };
-    std::vector<TSlab> m_slabs;
+    std::vector<std::unique_ptr<unsigned char[]>> m_slabs;
     std::size_t m_slabUsed = 0; // nodes handed out from the last slab
     void* m_free = nullptr;     // released places; each holds the next one's address
     std::size_t m_count = 0;

@@ -2,7 +2,6 @@
 
 #include "store/atomic_write.h"
 #include "store/error.h"
-#include "store/memory.h"
 #include "store/site_folder.h"
 
 #include <QFile>
@@ -40,33 +39,8 @@ public:
             ::close(fd);
             ReadFailure(path, Reason(err));
         }
-        // A large file is read into huge-page memory (a few faults for the
-        // whole file); a small one is mapped.
-        constexpr std::size_t kLarge = 4u << 20, kHuge = 2u << 20;
         const std::size_t size = S_ISREG(st.st_mode) ? std::size_t(st.st_size) : 0;
-        if (size >= kLarge) {
-            const std::size_t bytes = (size + kHuge - 1) & ~(kHuge - 1);
-            if (char* mem = static_cast<char*>(AllocatePages(bytes))) {
-                std::size_t got = 0;
-                while (got < size) {
-                    const ssize_t n = ::read(fd, mem + got, size - got);
-                    if (n < 0 && errno == EINTR)
-                        continue;
-                    if (n <= 0)
-                        break;
-                    got += std::size_t(n);
-                }
-                if (got == size) {
-                    m_pages = mem;
-                    m_pagesBytes = bytes;
-                    m_size = size;
-                    ::close(fd);
-                    return;
-                }
-                FreePages(mem, bytes);
-                ::lseek(fd, 0, SEEK_SET);
-            }
-        } else if (size > 0) {
+        if (size > 0) {
             void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
             if (p != MAP_FAILED) {
                 m_map = p;
@@ -94,22 +68,17 @@ public:
     ~FileBytes() {
         if (m_map)
             ::munmap(m_map, m_size);
-        FreePages(m_pages, m_pagesBytes);
     }
     FileBytes(const FileBytes&) = delete;
     FileBytes& operator=(const FileBytes&) = delete;
     std::string_view View() const {
         if (m_map)
             return std::string_view(static_cast<const char*>(m_map), m_size);
-        if (m_pages)
-            return std::string_view(m_pages, m_size);
         return m_read;
     }
 
 private:
     void* m_map = nullptr;
-    char* m_pages = nullptr;
-    std::size_t m_pagesBytes = 0;
     std::size_t m_size = 0;
     std::string m_read;
 };
@@ -127,9 +96,6 @@ TLoadResult LoadContents(TContentsTree& tree, const QString& sitePath,
         return result;
     }
     const FileBytes bytes(path);
-    // The strings take about one and a half times the file's size (the nodes
-    // have memory of their own); have it ready in one step, not page by page.
-    const THeapReserve reserve(bytes.View().size() * 3 / 2);
     tree.BeginReset();
     try {
         ReadContents(bytes.View(), tree, shortDateFormat, QDateTime::currentDateTime(),

@@ -568,7 +568,7 @@ private slots:
             Error, SaveContents(tree, QStringLiteral("/nonexistent-quillery/"), kFormat));
     }
 
-    // Large files take the huge-page read path and the heap reserve.
+    // A large tree: many node slabs and a file of several megabytes.
     void largeIndexRoundTrip() {
         QTemporaryDir dir;
         TContentsTree tree;
