@@ -24,6 +24,11 @@ struct TTreeRec {
     std::string ThumbName; // thumbnail picture file, bare name, or empty
     std::string Note;      // one line
     QDateTime Date;        // index keeps the date part only
+    // The date field as read from the index (still escaped) and the date it
+    // was read as: while Date keeps that date the field is written back as
+    // it was, so a date the locale cannot read is never replaced.
+    std::string DateField = {};
+    QDate DateFieldRead = {};
 };
 
 class TContentsTree;

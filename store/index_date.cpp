@@ -128,8 +128,15 @@ void TDateCodec::Compile() {
     }
 }
 
+TDateReader::TDateReader(const QString& format, const QDateTime& now) : m_now(now) {
+    for (const QString& f : {format, QStringLiteral("dd.MM.yyyy"), QStringLiteral("yyyy-MM-dd")})
+        m_codecs.emplace_back(f);
+}
+
 QDateTime TDateReader::Read(std::string_view text) {
-    const QDate d = m_codec.Parse(text);
+    QDate d;
+    for (auto codec = m_codecs.begin(); !d.isValid() && codec != m_codecs.end(); ++codec)
+        d = codec->Parse(text);
     if (!d.isValid())
         return m_now;
     const qint64 jd = d.toJulianDay();

@@ -45,13 +45,16 @@ private:
     std::vector<Token> m_tokens;
 };
 
+// Reads the field under the locale's format, then under the forms the
+// program writes elsewhere (a Russian desktop's dd.MM.yyyy, ISO), so a site
+// written under another locale shows its dates; `now` when none fits.
 // Caches per distinct date: QDateTime in local time is costly to build
 // (about 2 microseconds, a time-zone look-up each). Direct-mapped by Julian
 // day and kept for the thread's life (a local midnight stays the same
 // local date); the text is parsed every time (that is cheap).
 class TDateReader final {
 public:
-    TDateReader(const QString& format, const QDateTime& now) : m_codec(format), m_now(now) {}
+    TDateReader(const QString& format, const QDateTime& now);
     QDateTime Read(std::string_view text);
     const QDateTime& Now() const { return m_now; }
 
@@ -63,7 +66,7 @@ private:
         QDateTime value;
     };
     static std::vector<Slot>& Slots();
-    TDateCodec m_codec;
+    std::vector<TDateCodec> m_codecs; // the locale's first
     QDateTime m_now;
 };
 

@@ -154,14 +154,16 @@ private:
                 Decode(raw, rec.FileName);
                 break;
             case 2: {
+                rec.DateField.assign(raw);
                 if (raw.find('&') == std::string_view::npos) {
                     rec.Date = m_dates.Read(raw);
-                    break;
-                }
-                std::string text;
-                if (TryUnescapeHtmlText(raw, text))
-                    rec.Date = m_dates.Read(text);
-                break; // a failing date never fails the load: stays "now"
+                } else {
+                    std::string text;
+                    if (TryUnescapeHtmlText(raw, text))
+                        rec.Date = m_dates.Read(text);
+                } // a failing date never fails the load: stays "now"
+                rec.DateFieldRead = rec.Date.date();
+                break;
             }
             case 3:
                 Decode(raw, rec.Note);

@@ -80,7 +80,10 @@ void ProduceContents(const TContentsTree& tree, const QString& shortDateFormat,
         item += "\",\"";
         AppendEscaped(item, rec.FileName, true);
         item += "\",\"";
-        item += dates.Write(rec.Date);
+        if (rec.DateFieldRead.isValid() && rec.Date.date() == rec.DateFieldRead)
+            item += rec.DateField;
+        else
+            item += dates.Write(rec.Date);
         item += "\",\"";
         AppendEscaped(item, rec.Note, false);
         item += "\",\"";
