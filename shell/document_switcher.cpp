@@ -37,16 +37,15 @@ QString OneLine(QString text) {
 
 } // namespace
 
-void CheckNodeFileNames(const TTreeNode& node) {
-    const QString title = FromCp1251(node.Text());
-    const QString fileName = FileNameFromModel(node.Rec().FileName);
+void CheckNodeFileNames(const TNodeNames& names) {
+    const QString& title = names.Title;
+    const QString& fileName = names.FileName;
     if (fileName.isEmpty())
         throw Error(QStringLiteral("У документа «%1» в оглавлении не указан файл, документ не "
                                    "открыт.")
                         .arg(title)
                         .toStdString());
-    const QString thumbName = FileNameFromModel(node.Rec().ThumbName);
-    for (const QString& name : {fileName, thumbName}) {
+    for (const QString& name : {fileName, names.ThumbName}) {
         if (!name.isEmpty() && !IsBareFileName(name))
             throw Error(QStringLiteral("Документ «%1» не открыт: имя файла «%2» в оглавлении "
                                        "указывает за пределы папки сайта.")
@@ -96,8 +95,9 @@ void TDocumentSwitcher::Open(TTreeNode* node) {
     m_engine.WaitForEngine();
     m_engine.Navigate(kBlank);
 
-    CheckNodeFileNames(*node);
-    const QString path = DocumentPath(*node);
+    TNodeNames names = NamesOf(*node);
+    CheckNodeFileNames(names);
+    const QString path = SiteFilePath(m_state.SitePath, names.FileName);
     const QFileInfo file(path);
     if (!file.exists())
         CreateDocumentSkeleton(m_state.SitePath, file.fileName());
@@ -107,12 +107,12 @@ void TDocumentSwitcher::Open(TTreeNode* node) {
 
     m_notePanel.SetNote(FromCp1251(node->Rec().Note));
     m_notePanel.SetDate(node->Rec().Date.date());
-    ShowThumbnail(*node);
+    ShowThumbnail(*node, names);
 
     m_engine.Navigate(path);
     m_engine.WaitForEngine();
     if (m_observer)
-        m_observer->Loaded(*node);
+        m_observer->Loaded(*node, names);
     if (m_engine.DesignMode() == QLatin1String("Inherit")) {
         m_engine.Exec(TargetCommand::ShowZeroBorders);
         m_showBorder.setChecked(true);
@@ -121,14 +121,14 @@ void TDocumentSwitcher::Open(TTreeNode* node) {
         m_engine.WaitForEngine();
     }
     m_engine.setCharset(QStringLiteral("windows-1251"));
-    m_engine.setTitle(FromCp1251(node->Text()));
+    m_engine.setTitle(names.Title);
 
     m_openNode = node;
     if (m_updateTreeActions)
         m_updateTreeActions();
     if (m_refillStyleList)
         m_refillStyleList();
-    m_state.OwnedFiles = CollectOwnedFiles(node);
+    m_state.OwnedFiles = OwnedFilesOf(names.FileName, names.ThumbName);
     SetChanged(path);
     m_notePanel.setEnabled(true);
     m_state.SwitchAllowed = true;
@@ -143,11 +143,12 @@ void TDocumentSwitcher::ForgetOpenNode() {
     m_openNode = nullptr;
 }
 
-void TDocumentSwitcher::ShowThumbnail(TTreeNode& node) {
-    const QString name = FileNameFromModel(node.Rec().ThumbName);
+void TDocumentSwitcher::ShowThumbnail(TTreeNode& node, TNodeNames& names) {
+    const QString& name = names.ThumbName;
     const QString path = name.isEmpty() ? QString() : SiteFilePath(m_state.SitePath, name);
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         node.Rec().ThumbName.clear();
+        names.ThumbName.clear();
         m_notePanel.SetThumbFileName(QString());
         m_notePanel.ShowThumb(QImage());
         return;
@@ -253,14 +254,17 @@ void TDocumentSwitcher::DiscardDroppedFiles(const TTreeNode& node) {
 }
 
 QStringList TDocumentSwitcher::CollectOwnedFiles(const TTreeNode* node) {
+    return OwnedFilesOf(FileNameFromModel(node->Rec().FileName),
+                        FileNameFromModel(node->Rec().ThumbName));
+}
+
+QStringList TDocumentSwitcher::OwnedFilesOf(const QString& fileName, const QString& thumbName) {
     QStringList list;
-    const QString fileName = FileNameFromModel(node->Rec().FileName);
     if (!fileName.isEmpty())
         list.append(AsciiLower(fileName));
     const QString& site = m_state.SitePath;
     for (const QString& source : m_engine.imageSources())
         AddOwnedName(list, source, site);
-    const QString thumbName = FileNameFromModel(node->Rec().ThumbName);
     if (!thumbName.isEmpty()) {
         const QString path = SiteFilePath(site, thumbName);
         if (!path.isEmpty() && QFileInfo(path).isFile())

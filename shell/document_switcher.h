@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/node_names.h"
 #include "shell/switch_state.h"
 
 #include <QString>
@@ -20,8 +21,8 @@ class TDocumentObserver {
 public:
     virtual ~TDocumentObserver() = default;
     // The document is in the engine and the note panel filled; it is not
-    // open for editing yet.
-    virtual void Loaded(TTreeNode& node) = 0;
+    // open for editing yet. names: the node's names as read for this opening.
+    virtual void Loaded(TTreeNode& node, const TNodeNames& names) = 0;
     virtual void Opened(TTreeNode& node) = 0;
     // Leaving wrote the document, its note and the index.
     virtual void Saved(const TTreeNode& node) = 0;
@@ -72,10 +73,11 @@ public:
 private:
     void Open(TTreeNode* node);
     void Leave(TTreeNode* selected);
-    void ShowThumbnail(TTreeNode& node);
+    void ShowThumbnail(TTreeNode& node, TNodeNames& names);
     void StoreThumbnail(TTreeNode& node);
     void ImportReferences();
     void DiscardDroppedFiles(const TTreeNode& node);
+    QStringList OwnedFilesOf(const QString& fileName, const QString& thumbName);
     QString DocumentPath(const TTreeNode& node) const;
 
     TSwitchState& m_state;
@@ -92,6 +94,6 @@ private:
 
 // Refuses a node whose FileName or ThumbName from the index would lead
 // outside the site folder; throws Error with a message naming it.
-void CheckNodeFileNames(const TTreeNode& node);
+void CheckNodeFileNames(const TNodeNames& names);
 
 } // namespace quillery

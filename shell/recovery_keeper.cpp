@@ -84,21 +84,21 @@ void TRecoveryKeeper::ReportOrphans(const TContentsTree& tree) {
 
 // ---- The open document ------------------------------------------------------------
 
-void TRecoveryKeeper::Loaded(TTreeNode& node) {
+void TRecoveryKeeper::Loaded(TTreeNode& node, const TNodeNames& names) {
     m_node = nullptr;
     ++m_epoch;
     const bool silently = std::exchange(m_recoverSilently, nullptr) == &node;
-    const QString path = CopyPath(node);
+    const QString path = RecoveryCopyPath(m_folder, m_state.SitePath, names.FileName);
     const std::optional<TRecoveryCopy> copy = ReadRecoveryCopy(path);
     if (!copy)
         return;
     if (!silently) {
         // A copy older than its document is stale: the next leave removes it.
-        if (!NewerThan(path, m_state.SitePath + FileNameOf(node)))
+        if (!NewerThan(path, m_state.SitePath + names.FileName))
             return;
         // Enter keeps the work: a reflex must not throw it away.
         if (!m_asker.Confirm(QStringLiteral("Восстановить несохранённые изменения документа «%1»?")
-                                 .arg(TitleOf(node)),
+                                 .arg(names.Title),
                              Asker::Answer::Yes)) {
             QFile::remove(path);
             return;

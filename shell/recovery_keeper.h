@@ -56,7 +56,7 @@ public:
     // Tells the user where the copies are whose documents tree no longer has.
     void ReportOrphans(const TContentsTree& tree);
 
-    void Loaded(TTreeNode& node) override;
+    void Loaded(TTreeNode& node, const TNodeNames& names) override;
     void Opened(TTreeNode& node) override;
     void Saved(const TTreeNode& node) override;
     void Deleted(const TTreeNode& node) override;

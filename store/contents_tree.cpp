@@ -1,7 +1,5 @@
 #include "store/contents_tree.h"
 
-#include "store/memory.h"
-
 #include <QUuid>
 #include <algorithm>
 #include <cassert>
@@ -72,9 +70,7 @@ void TTreeNode::SetExpanded(bool expanded) {
 // ---- TContentsTree --------------------------------------------------------------
 
 namespace {
-constexpr std::size_t kSlabNodes = 512;         // the first slabs, from the heap
-constexpr std::size_t kBigSlabBytes = 4u << 20; // later ones: huge-page memory
-constexpr std::size_t kBigSlabAfter = 8192;     // nodes before slabs get big
+constexpr std::size_t kSlabNodes = 512;
 } // namespace
 
 TContentsTree::TContentsTree() : m_top(new TTreeNode(this)) {}
@@ -89,20 +85,11 @@ TTreeNode* TContentsTree::NewNode() {
         place = m_free;
         std::memcpy(&m_free, place, sizeof m_free);
     } else {
-        if (m_slabs.empty() || m_slabUsed == m_slabs.back().nodes) {
-            TSlab slab{nullptr, kSlabNodes, false};
-            if (m_count >= kBigSlabAfter)
-                slab.memory = static_cast<unsigned char*>(AllocatePages(kBigSlabBytes));
-            if (slab.memory) {
-                slab.nodes = kBigSlabBytes / sizeof(TTreeNode);
-                slab.mapped = true;
-            } else {
-                slab.memory = new unsigned char[kSlabNodes * sizeof(TTreeNode)];
-            }
-            m_slabs.push_back(slab);
+        if (m_slabs.empty() || m_slabUsed == kSlabNodes) {
+            m_slabs.push_back(std::make_unique<unsigned char[]>(kSlabNodes * sizeof(TTreeNode)));
             m_slabUsed = 0;
         }
-        place = m_slabs.back().memory + m_slabUsed++ * sizeof(TTreeNode);
+        place = m_slabs.back().get() + m_slabUsed++ * sizeof(TTreeNode);
     }
     return new (place) TTreeNode(this);
 }
@@ -124,12 +111,6 @@ void TContentsTree::DestroyAll() {
         pending.pop_back();
         pending.insert(pending.end(), n->m_children.begin(), n->m_children.end());
         n->~TTreeNode();
-    }
-    for (const TSlab& slab : m_slabs) {
-        if (slab.mapped)
-            FreePages(slab.memory, kBigSlabBytes);
-        else
-            delete[] slab.memory;
     }
     m_slabs.clear();
     m_slabUsed = 0;

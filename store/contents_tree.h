@@ -24,6 +24,11 @@ struct TTreeRec {
     std::string ThumbName; // thumbnail picture file, bare name, or empty
     std::string Note;      // one line
     QDateTime Date;        // index keeps the date part only
+    // The date field as read from the index (still escaped) and the date it
+    // was read as: while Date keeps that date the field is written back as
+    // it was, so a date the locale cannot read is never replaced.
+    std::string DateField = {};
+    QDate DateFieldRead = {};
 };
 
 class TContentsTree;
@@ -197,12 +202,7 @@ private:
     void DestroyAll();
 
     std::unique_ptr<TTreeNode> m_top; // hidden owner of the roots
-    struct TSlab {
-        unsigned char* memory;
-        std::size_t nodes; // capacity
-        bool mapped;       // from PageMemory (large trees), else new[]
-    };
-    std::vector<TSlab> m_slabs;
+    std::vector<std::unique_ptr<unsigned char[]>> m_slabs;
     std::size_t m_slabUsed = 0; // nodes handed out from the last slab
     void* m_free = nullptr;     // released places; each holds the next one's address
     std::size_t m_count = 0;

@@ -1,34 +1,21 @@
 #pragma once
 
-// The contents index file `index`, its companion `index.txt`, and
-// the field codec. All text is Windows-1251 bytes.
+// The contents index file `index` and its companion `index.txt` on disk:
+// loading into the tree and saving from it. All text is Windows-1251 bytes.
+// The codec, the date field, the reader and the writer have headers of
+// their own, included here for the callers of the whole.
 
 #include "store/contents_tree.h"
+#include "store/field_codec.h"
+#include "store/index_date.h"
+#include "store/index_reader.h"
+#include "store/index_writer.h"
 
 #include <QString>
-#include <cstddef>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace quillery {
-
-// Copies text up to its first NUL, writing " & < > as &quot; &amp; &lt; &gt;.
-std::string EscapeHtmlText(std::string_view text);
-
-// The inverse. Every byte but '&' is copied. At '&':
-//   "&amp;" "&lt;" "&gt;" "&quot;" give & < > ";
-//   "&#" digits ";" gives the byte N mod 256 (any number of digits, no sign);
-// anything else fails with "Invalid HTML encoded character (%s) at position %d"
-// (%s: the '&' and the byte after it, or the '&' alone at the end of the
-// text; %d: zero-based position of the '&'). This includes the cases the format
-// leaves open: "&a", "&l", "&g", "&q" not followed by the rest of their
-// entity, "&#" without ';' or with anything but digits before it ("&#;"
-// too), and '&' as the last byte. Never reads past the end of text.
-std::string UnescapeHtmlText(std::string_view text); // throws Error (UTF-8 message)
-// Non-throwing form: on failure returns false, out is unspecified and
-// *message (if given) holds the error text (UTF-8).
-bool TryUnescapeHtmlText(std::string_view text, std::string& out, std::string* message = nullptr);
 
 // What LoadContents found.
 struct TLoadResult {
@@ -56,36 +43,5 @@ TLoadResult LoadContents(TContentsTree& tree, const QString& sitePath,
 // state and index.txt in the published state.
 void SaveContents(const TContentsTree& tree, const QString& sitePath,
                   const QString& shortDateFormat);
-
-// The byte-level halves of the two, for tests, the fuzzer and the benchmark.
-//
-// ReadContents parses index bytes (line breaks anywhere are dropped first)
-// and appends the items as roots of tree (callers pass an empty tree). It
-// never throws on any input. A field whose `&` cannot be decoded does not
-// stop reading (stopping there would let the next save drop every
-// later node): the field keeps its raw bytes
-// undecoded, the error is added to *faults, and reading goes on, so every
-// node and the tree's shape survive and the next save writes the raw text
-// escaped. Items without any quoted string become nodes with empty fields.
-// Anything else that does not fit the grammar is skipped byte by byte; the
-// end of the input closes every open list. `now` is used for missing and
-// unparsable dates.
-void ReadContents(std::string_view bytes, TContentsTree& tree, const QString& shortDateFormat,
-                  const QDateTime& now, std::vector<std::string>* faults);
-
-struct TContentsBytes {
-    std::string Index;    // the one line of `index`
-    std::string IndexTxt; // CR LF lines of `index.txt`
-};
-// Line breaks inside field texts are left out (the index is one line, and
-// reading would drop them anyway), so the byte rules hold for any tree.
-TContentsBytes WriteContents(const TContentsTree& tree, const QString& shortDateFormat);
-
-// Date field text for a date under a Qt date format, and back (an invalid
-// QDate when it does not parse). Common numeric formats (d dd M MM yy yyyy
-// and literal separators) are handled by a fast path; "yy" reads as 1950-2049; other formats go
-// through QLocale::system().
-std::string FormatIndexDate(const QDate& date, const QString& shortDateFormat);
-QDate ParseIndexDate(std::string_view text, const QString& shortDateFormat);
 
 } // namespace quillery

@@ -285,8 +285,12 @@ private slots:
         QTest::addRow("own format") << QByteArray("01.02.2009") << kFormat << QDate(2009, 2, 1);
         QTest::addRow("one-digit day accepted")
             << QByteArray("1.2.2009") << kFormat << QDate(2009, 2, 1);
-        QTest::addRow("other format fails")
-            << QByteArray("01.02.2009") << QStringLiteral("M/d/yy") << QDate();
+        QTest::addRow("Russian desktop's form under another locale")
+            << QByteArray("01.02.2009") << QStringLiteral("M/d/yy") << QDate(2009, 2, 1);
+        QTest::addRow("ISO under another locale")
+            << QByteArray("2009-02-03") << QStringLiteral("M/d/yy") << QDate(2009, 2, 3);
+        QTest::addRow("no form fits")
+            << QByteArray("2009/02/01") << QStringLiteral("M/d/yy") << QDate();
         QTest::addRow("US short") << QByteArray("2/1/09") << QStringLiteral("M/d/yy")
                                   << QDate(2009, 2, 1);
         QTest::addRow("two-digit year window")
@@ -321,6 +325,31 @@ private slots:
             QCOMPARE(date, QDateTime(expected, QTime(0, 0)));
         else
             QCOMPARE(date, QDateTime(QDate(2030, 6, 15), QTime(12, 0)));
+    }
+
+    // A site written under another locale keeps every date it holds, even
+    // one no form can read; a date the user changes takes this locale's form.
+    void datesAreWrittenBackAsRead_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addRow("US") << QStringLiteral("M/d/yy");
+        QTest::addRow("C locale") << QStringLiteral("d MMM yyyy");
+        QTest::addRow("Russian") << kFormat;
+    }
+    void datesAreWrittenBackAsRead() {
+        QFETCH(QString, format);
+        const QByteArray bytes = "index=new Array(new Array(\"A\",\"a\",\"01.05.2024\",\"\",\"\","
+                                 "new Array(new Array(\"B\",\"b\",\"2024-09-20\",\"\",\"\",null))),"
+                                 "new Array(\"C\",\"c\",\"1.5.2024\",\"\",\"\",null),"
+                                 "new Array(\"D\",\"d\",\"soon &amp; later\",\"\",\"\",null));";
+        TContentsTree tree;
+        QVERIFY(Read(bytes, tree, format).empty());
+        QCOMPARE(tree.Root(0)->Rec().Date.date(), QDate(2024, 5, 1));
+        QCOMPARE(tree.Root(0)->Child(0)->Rec().Date.date(), QDate(2024, 9, 20));
+        QCOMPARE(IndexOf(tree, format), bytes);
+        tree.Root(1)->Rec().Date = QDateTime(QDate(2025, 3, 4), QTime(0, 0));
+        QByteArray changed = bytes;
+        changed.replace("\"1.5.2024\"", "\"" + FormatIndexDate(QDate(2025, 3, 4), format) + "\"");
+        QCOMPARE(IndexOf(tree, format), changed);
     }
 
     // The fast date path must write what Qt writes for the same format.
@@ -568,7 +597,7 @@ private slots:
             Error, SaveContents(tree, QStringLiteral("/nonexistent-quillery/"), kFormat));
     }
 
-    // Large files take the huge-page read path and the heap reserve.
+    // A large tree: many node slabs and a file of several megabytes.
     void largeIndexRoundTrip() {
         QTemporaryDir dir;
         TContentsTree tree;
