@@ -44,10 +44,13 @@ public:
     // The address of the peer with its port replaced.
     sockaddr_storage PeerAddressWithPort(std::uint16_t port, socklen_t& addressSize) const;
 
-private:
-    explicit TcpConnection(int socket) : m_socket(socket) {}
+    // For a layer on top (TLS), which does its own reading and writing.
+    int Descriptor() const { return m_socket; }
     // Waits for events until deadline; false when it passed first.
     bool Wait(short events, SteadyClock::time_point deadline);
+
+private:
+    explicit TcpConnection(int socket) : m_socket(socket) {}
 
     int m_socket = -1;
 };

@@ -32,11 +32,23 @@ def main():
                         help="take uploads at most this many bytes a second")
     parser.add_argument("--list-extra", action="append", default=[],
                         help="add this line to every name listing")
+    parser.add_argument("--tls-cert", default="",
+                        help="require TLS on control and data connections")
+    parser.add_argument("--tls-key", default="")
     options = parser.parse_args()
     # Every command is logged ("<- STOR index") for the test to read.
     config_logging(level=logging.DEBUG)
 
-    class FaultyHandler(FTPHandler):
+    base = FTPHandler
+    if options.tls_cert:
+        from pyftpdlib.handlers import TLS_FTPHandler
+        base = TLS_FTPHandler
+        base.certfile = options.tls_cert
+        base.keyfile = options.tls_key
+        base.tls_control_required = True
+        base.tls_data_required = True
+
+    class FaultyHandler(base):
         hanging = False
 
         def pre_process_command(self, line, cmd, arg):

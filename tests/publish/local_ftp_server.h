@@ -20,11 +20,21 @@ struct FtpFaults {
     QStringList listExtra;   // lines added to every name listing
 };
 
+// TLS required on control and data connections, with this certificate.
+// Explicit (AUTH TLS) unless implicit is set (vsftpd only).
+struct FtpServerTls {
+    QString certificate;
+    QString key;
+    bool implicit = false;
+};
+
 class LocalFtpServer final {
 public:
     // Starts the server and waits until it greets; throws quillery::Error
     // with the server's own output when it does not come up.
     explicit LocalFtpServer(FtpServerKind kind, const FtpFaults& faults = {});
+    // vsftpd or pyftpdlib with TLS required.
+    LocalFtpServer(FtpServerKind kind, const FtpServerTls& tls);
     ~LocalFtpServer();
     LocalFtpServer(const LocalFtpServer&) = delete;
     LocalFtpServer& operator=(const LocalFtpServer&) = delete;
@@ -42,9 +52,10 @@ public:
     QStringList ReceivedCommands() const;
 
 private:
-    void StartVsftpd();
+    void Prepare();
+    void StartVsftpd(const FtpServerTls* tls);
     void StartPyftpdlib();
-    void StartFaulty(const FtpFaults& faults);
+    void StartFaulty(const FtpFaults& faults, const FtpServerTls* tls);
     QString Python() const;
     void WaitUntilGreeting();
     QString Log() const;

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <string>
+
+// A self-signed certificate for 127.0.0.1, made for a test with openssl req.
+class TestCertificate final {
+public:
+    // Throws quillery::Error when openssl fails.
+    explicit TestCertificate(const QString& commonName = QStringLiteral("Quillery test server"));
+
+    QString CertificatePath() const { return m_folder.filePath(QStringLiteral("cert.pem")); }
+    QString KeyPath() const { return m_folder.filePath(QStringLiteral("key.pem")); }
+    // SHA-256 as "openssl x509 -fingerprint -sha256" prints it.
+    const std::string& Fingerprint() const { return m_fingerprint; }
+
+private:
+    QTemporaryDir m_folder;
+    std::string m_fingerprint;
+};
