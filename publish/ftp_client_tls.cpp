@@ -20,7 +20,8 @@ std::string UntrustedCertificateError::Describe(const TlsCertificate& certificat
 }
 
 bool FtpClient::NegotiateExplicitTls() {
-    const FtpReply reply = SendCommand("AUTH TLS", {234, 500, 502, 504, 534});
+    // vsftpd without TLS answers 530 (log in first): no TLS either.
+    const FtpReply reply = SendCommand("AUTH TLS", {234, 500, 502, 504, 530, 534});
     if (reply.code != 234) {
         if (!m_clearTextAllowed) {
             throw TlsRefusedError(reply.code);

@@ -3,6 +3,8 @@
 #include "publish/ftp_client.h"
 #include "publish/ftp_error.h"
 #include "publish/ftp_host.h"
+#include "publish/site_trust.h"
+#include "publish/tls_error.h"
 #include "store/ascii.h"
 #include "store/site_folder.h"
 
@@ -64,7 +66,8 @@ TPublishReport TPublishRun::Run() {
 
     m_progress.Step();
     if (!Connect()) {
-        Finish(TPublishOutcome::ConnectFailed);
+        Finish(m_report.declinedStatus.isEmpty() ? TPublishOutcome::ConnectFailed
+                                                 : TPublishOutcome::Declined);
         return m_report;
     }
     m_progress.Step();
@@ -99,15 +102,55 @@ bool TPublishRun::Connect() {
         const TFtpEndpoint endpoint = ParseFtpHost(m_account.Host.toStdString());
         m_client.SetHost(endpoint.host);
         m_client.SetPort(endpoint.port);
+        m_client.SetSecurity(endpoint.implicitTls ? FtpSecurity::ImplicitTls
+                                                  : FtpSecurity::ExplicitTls);
         m_client.SetUsername(m_account.Username.toStdString());
         m_client.SetPassword(m_account.Password.toStdString());
-        m_client.Connect();
+        ConnectTrusting();
+        NoteProtection();
         return true;
     } catch (const std::exception& error) {
         m_report.connectionError = Reason(error);
     }
     Disconnect();
     return false;
+}
+
+void TPublishRun::ConnectTrusting() {
+    // A Yes settles one question; a server that raises new ones each time
+    // (a certificate changing on every connection) is not followed forever.
+    for (int attempt = 0;; ++attempt) {
+        const TSiteTrust trust = ReadSiteTrust(m_sitePath);
+        m_client.SetClearTextAllowed(trust.clearTextAllowed);
+        m_client.SetPinnedCertificate(trust.pinnedCertificate);
+        try {
+            m_client.Connect();
+            return;
+        } catch (const TlsRefusedError&) {
+            if (attempt == 2 || !m_progress.Ask(ClearTextQuestion())) {
+                m_report.declinedStatus = QString::fromUtf8(kClearTextDeclinedStatus);
+                throw;
+            }
+            AllowClearText(m_sitePath);
+        } catch (const UntrustedCertificateError& untrusted) {
+            if (attempt == 2 || !m_progress.Ask(CertificateQuestion(untrusted))) {
+                m_report.declinedStatus = QString::fromUtf8(kCertificateDeclinedStatus);
+                throw;
+            }
+            PinCertificate(m_sitePath, untrusted.Certificate().fingerprint);
+        }
+    }
+}
+
+void TPublishRun::NoteProtection() {
+    if (m_client.TlsProtocol().empty()) {
+        m_report.protection = QString::fromUtf8("без шифрования (разрешено для этого сайта)");
+        return;
+    }
+    m_report.protection =
+        QString::fromStdString(m_client.TlsProtocol()) +
+        QString::fromUtf8(m_client.CertificatePinned() ? ", сертификат закреплён для этого сайта"
+                                                       : ", сертификат проверен");
 }
 
 bool TPublishRun::ChangeDirectory() {

@@ -31,6 +31,8 @@ public:
     virtual void Planned(int /*total*/) {}
     // done of them are over, successful or not.
     virtual void Advanced(int /*done*/) {}
+    // A Yes/No question to the user, default No; the run waits for the answer.
+    virtual bool Ask(const QString& text) { return false; }
 };
 
 // The settings publishing gives the main window's client: passive data
@@ -61,6 +63,11 @@ private:
     };
 
     bool Connect();
+    // Connects with what the user decided for the site; a question the
+    // server raises (no TLS, an unknown or changed certificate) is asked
+    // and, answered Yes, kept for the site before connecting again.
+    void ConnectTrusting();
+    void NoteProtection();
     bool ChangeDirectory();
     void UploadIndex();
     void ListRemoteNames();

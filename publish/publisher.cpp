@@ -15,6 +15,7 @@ public:
     void Step() override { emit m_publisher.ProgressStep(); }
     void Planned(int total) override { emit m_publisher.Planned(total); }
     void Advanced(int done) override { emit m_publisher.Advanced(done); }
+    bool Ask(const QString& text) override { return m_publisher.AskFromWorker(text); }
 
 private:
     TPublisher& m_publisher;
@@ -43,6 +44,14 @@ void TPublisher::Start(const QString& sitePath, const TFtpAccount& account) {
         QMetaObject::invokeMethod(
             this, [this, report] { Deliver(report); }, Qt::QueuedConnection);
     });
+}
+
+bool TPublisher::AskFromWorker(const QString& text) {
+    bool answer = false;
+    QMetaObject::invokeMethod(
+        this, [this, &text, &answer] { answer = m_ask && m_ask(text); },
+        Qt::BlockingQueuedConnection);
+    return answer;
 }
 
 void TPublisher::Stop() {

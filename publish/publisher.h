@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <thread>
 
 namespace quillery {
@@ -29,6 +30,11 @@ public:
     void Stop();
     // Until the finished run's report is delivered.
     bool IsRunning() const { return m_worker.joinable(); }
+    // Puts the run's Yes/No questions to the user, on this object's thread;
+    // the run waits for the answer. Without one every answer is No.
+    void SetAsk(std::function<bool(const QString&)> ask) { m_ask = std::move(ask); }
+    // On this object's thread, from the worker, blocking it until answered.
+    bool AskFromWorker(const QString& text);
 
 signals:
     void ProgressStep();
@@ -40,6 +46,7 @@ private:
     void Deliver(const TPublishReport& report);
 
     FtpClient& m_client;
+    std::function<bool(const QString&)> m_ask;
     std::stop_source m_stop;
     std::thread m_worker;
 };

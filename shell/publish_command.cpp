@@ -1,6 +1,7 @@
 #include "shell/publish_command.h"
 
 #include "publish/publisher.h"
+#include "shell/asker.h"
 #include "shell/error_handler.h"
 #include "shell/ftp_dlg.h"
 #include "shell/pressed_button.h"
@@ -51,6 +52,8 @@ TPublishCommand::TPublishCommand(TFTPDlg& dialog, TPublisher& publisher, QLabel&
     });
     connect(&m_publisher, &TPublisher::Advanced, m_progress, &QProgressBar::setValue);
     connect(&m_publisher, &TPublisher::Finished, this, &TPublishCommand::Finished);
+    m_publisher.SetAsk(
+        [this](const QString& text) { return m_asker.Confirm(text, Asker::Answer::No); });
 }
 
 bool TPublishCommand::IsRunning() const {

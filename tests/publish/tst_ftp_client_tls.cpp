@@ -154,6 +154,10 @@ void TestFtpClientTls::scripted_data() {
     QTest::addRow("AUTH TLS refused")
         << Script{Reply("220 Ready"), Expect("AUTH TLS"), Reply("502 Not implemented")} << connect
         << "does not offer TLS" << ClientCheck(NoUserSent);
+    QTest::addRow("AUTH TLS answered 530, as vsftpd without TLS does")
+        << Script{Reply("220 Ready"), Expect("AUTH TLS"),
+                  Reply("530 Please login with USER and PASS.")}
+        << connect << "does not offer TLS" << ClientCheck(NoUserSent);
     QTest::addRow("AUTH TLS refused, clear text allowed")
         << Script{Reply("220 Ready"), Expect("AUTH TLS"), Reply("534 Not here")} + LoginSteps() +
                Quit()
