@@ -3,6 +3,7 @@
 // certificate made by the test.
 #include "publish/ftp_client.h"
 #include "publish/ftp_error.h"
+#include "publish/site_trust.h"
 #include "publish/tls_error.h"
 #include "store/atomic_write.h"
 #include "tests/publish/local_ftp_server.h"
@@ -92,6 +93,8 @@ private slots:
     void realServers_data();
     void realServers();
     void untrustedCertificateDescribed();
+    void authorityAndHostName_data();
+    void authorityAndHostName();
 
 private:
     std::unique_ptr<TestCertificate> m_certificate;
@@ -343,6 +346,53 @@ void TestFtpClientTls::untrustedCertificateDescribed() {
     const QStringList commands = server.ReceivedCommands();
     QVERIFY2(commands.filter(QStringLiteral("USER")).isEmpty(), qPrintable(commands.join(u',')));
     QVERIFY2(commands.contains(QStringLiteral("AUTH TLS")), qPrintable(commands.join(u',')));
+}
+
+void TestFtpClientTls::authorityAndHostName_data() {
+    QTest::addColumn<QString>("altName");
+    QTest::addColumn<QString>("question"); // empty: accepted as verified
+    QTest::addRow("names the address") << "IP:127.0.0.1"
+                                       << "";
+    QTest::addRow("names another host") << "DNS:ftp.hosting.example"
+                                        << "другое имя сервера";
+}
+
+// A certificate from an authority the system trusts (the test's own, given
+// through SSL_CERT_FILE) is accepted without asking, but only for the host
+// it names.
+void TestFtpClientTls::authorityAndHostName() {
+    QFETCH(QString, altName);
+    QFETCH(QString, question);
+    const TestCertificate authority(QStringLiteral("Quillery test authority"));
+    const TestCertificate certificate(QStringLiteral("server"), altName, authority);
+    qputenv("SSL_CERT_FILE", authority.CertificatePath().toLocal8Bit());
+    ScriptedFtpServer server(TlsLogin() + Quit(), certificate.CertificatePath().toStdString(),
+                             certificate.KeyPath().toStdString());
+    FtpClient client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(server.Port());
+    client.SetUsername("bob");
+    client.SetPassword("secret");
+    client.SetSecurity(FtpSecurity::ExplicitTls);
+    client.SetReadTimeout(std::chrono::milliseconds(3000));
+    QString asked;
+    try {
+        client.Connect();
+    } catch (const quillery::UntrustedCertificateError& e) {
+        asked = quillery::CertificateQuestion(e);
+    }
+    qunsetenv("SSL_CERT_FILE");
+    const bool loggedIn = client.Connected();
+    client.Disconnect();
+    server.Finish();
+    if (question.isEmpty()) {
+        QVERIFY2(loggedIn, qPrintable(asked));
+        QVERIFY(!client.CertificatePinned());
+    } else {
+        QVERIFY(!loggedIn);
+        QVERIFY2(asked.contains(question), qPrintable(asked));
+        QVERIFY(!Received(server, "USER"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFtpClientTls)
