@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
+#include <atomic>
 #include <memory>
 #include <qt6keychain/keychain.h>
 
@@ -33,8 +34,11 @@ struct TJobResult {
 // Runs job to its end or to the limit. The job deletes itself when done, so
 // one that outlives the limit is left to finish on its own.
 TJobResult Run(QKeychain::Job* job) {
+    // A keyring that once let the limit pass (locked, its prompt nowhere to
+    // be seen) is not waited for again at every keystroke.
+    static std::atomic<bool> silent = false;
     auto result = std::make_shared<TJobResult>();
-    if (!SessionBusExists()) {
+    if (silent || !SessionBusExists()) {
         delete job;
         return *result;
     }
@@ -51,7 +55,10 @@ TJobResult Run(QKeychain::Job* job) {
     QTimer::singleShot(kKeyringLimitMs, &loop, &QEventLoop::quit);
     if (!result->done)
         loop.exec();
-    QObject::disconnect(job, nullptr, &loop, nullptr);
+    if (!result->done) {
+        silent = true;
+        QObject::disconnect(job, nullptr, &loop, nullptr);
+    }
     return *result;
 }
 
