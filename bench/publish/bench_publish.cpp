@@ -10,6 +10,7 @@
 #include "publish/ftp_remote_folder.h"
 #include "publish/publish_run.h"
 #include "publish/publisher.h"
+#include "publish/site_trust.h"
 #include "shell/main_form.h"
 #include "store/atomic_write.h"
 #include "store/error.h"
@@ -72,6 +73,8 @@ void Throughput(const QString& work) {
                             content);
     }
     WriteFileAtomically(site + QStringLiteral("index"), "index=new Array();");
+    // The benchmark's servers are plain FTP.
+    AllowClearText(site);
     const QString open = site + QStringLiteral("page0000.htm");
 
     const LocalFtpServer server(FtpServerKind::Vsftpd);
@@ -118,6 +121,7 @@ void Responsiveness(const QString& work) {
                         "new Array(\"B\",\"b.htm\",\"\",\"\",\"\",null));");
     for (const char* name : {"b.htm", "c.jpg", "d.txt"})
         WriteFileAtomically(site + QString::fromLatin1(name), QByteArray(4096, 'x'));
+    AllowClearText(site);
 
     FtpFaults faults;
     faults.delayMs = kReplyDelayMs;
