@@ -5,6 +5,7 @@
 // pause of the main window's event loop during a run against a server that
 // answers every command 200 ms late. Exits non-zero when a target is missed.
 #include "bench/bench_support.h"
+#include "bench/publish/bench_site.h"
 #include "bench/publish/lftp_mirror.h"
 #include "publish/ftp_client.h"
 #include "publish/ftp_remote_folder.h"
@@ -22,7 +23,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QRandomGenerator>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -63,16 +63,8 @@ double PublishOnce(const LocalFtpServer& server, const QString& site) {
 void Throughput(const QString& work) {
     const QString site = work + QStringLiteral("/site/");
     const QString home = work + QStringLiteral("/home");
-    QDir().mkpath(site);
+    WriteRandomPages(site, kFileCount, kFileSize);
     QDir().mkpath(home);
-    for (int i = 0; i < kFileCount; ++i) {
-        QByteArray content(kFileSize, Qt::Uninitialized);
-        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(content.data()),
-                                              kFileSize / 4);
-        WriteFileAtomically(site + QStringLiteral("page%1.htm").arg(i, 4, 10, QLatin1Char('0')),
-                            content);
-    }
-    WriteFileAtomically(site + QStringLiteral("index"), "index=new Array();");
     // The benchmark's servers are plain FTP.
     AllowClearText(site);
     const QString open = site + QStringLiteral("page0000.htm");

@@ -4,6 +4,7 @@
 // to the same server, best of three rounds. The certificate is self-signed
 // and pinned for the site beforehand, as after the user's Yes. Exits
 // non-zero when publishing takes longer than lftp.
+#include "bench/publish/bench_site.h"
 #include "bench/publish/lftp_mirror.h"
 #include "publish/ftp_client.h"
 #include "publish/ftp_remote_folder.h"
@@ -18,7 +19,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QRandomGenerator>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -55,16 +55,8 @@ double PublishOnce(const LocalFtpServer& server, const QString& site) {
 void Run(const QString& work) {
     const QString site = work + QStringLiteral("/site/");
     const QString home = work + QStringLiteral("/home");
-    QDir().mkpath(site);
+    WriteRandomPages(site, kFileCount, kFileSize);
     QDir().mkpath(home);
-    for (int i = 0; i < kFileCount; ++i) {
-        QByteArray content(kFileSize, Qt::Uninitialized);
-        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(content.data()),
-                                              kFileSize / 4);
-        WriteFileAtomically(site + QStringLiteral("page%1.htm").arg(i, 4, 10, QLatin1Char('0')),
-                            content);
-    }
-    WriteFileAtomically(site + QStringLiteral("index"), "index=new Array();");
 
     const TestCertificate certificate;
     const LocalFtpServer server(FtpServerKind::Vsftpd,
