@@ -211,11 +211,21 @@ void FtpClient::Connect() {
     m_features.clear();
     m_systemDescription.clear();
     m_serverUtcOffset.reset();
+    m_tls.reset();
+    m_tlsProtocol.clear();
+    m_certificatePinned = false;
     m_control = FtpControlConnection(
-        TcpConnection::Open(m_host, m_port, SteadyClock::now() + ConnectLimit()));
+        ByteStream(TcpConnection::Open(m_host, m_port, SteadyClock::now() + ConnectLimit())));
     m_everConnected = true;
     try {
+        if (m_security == FtpSecurity::ImplicitTls) {
+            SecureControlConnection();
+        }
         m_greeting = ReadReply(SteadyClock::now() + ReadLimit(), {220});
+        if (m_security == FtpSecurity::ImplicitTls ||
+            (m_security == FtpSecurity::ExplicitTls && NegotiateExplicitTls())) {
+            ProtectData();
+        }
         if (m_autoLogin) {
             Login();
         }
@@ -371,13 +381,14 @@ std::uint16_t FtpClient::PreparePassiveTransfer(std::string_view command) {
     return ParseExtendedPassivePort(FirstTextLine(SendCommand("EPSV", {229})));
 }
 
-TcpConnection FtpClient::OpenDataConnection(std::uint16_t port) {
+ByteStream FtpClient::OpenDataConnection(std::uint16_t port) {
     // The server of the control connection, never the address the PASV reply
     // names: a hostile server must not direct the client, and a user's file,
     // to another machine.
     socklen_t addressSize = 0;
     const sockaddr_storage address = m_control.Connection().PeerAddressWithPort(port, addressSize);
-    return TcpConnection::Open(address, addressSize, SteadyClock::now() + ConnectLimit());
+    return ByteStream(
+        TcpConnection::Open(address, addressSize, SteadyClock::now() + ConnectLimit()));
 }
 
 void FtpClient::StoreFile(const std::string& localPath, std::string_view remoteName) {
@@ -402,9 +413,10 @@ void FtpClient::StoreFile(int descriptor, std::string_view remoteName) {
     }
     const std::uint16_t port = PreparePassiveTransfer(command);
     SendLine(command);
-    TcpConnection data;
+    ByteStream data;
     try {
         data = OpenDataConnection(port);
+        SecureDataConnection(data);
     } catch (const Error&) {
         // The server waits for a connection that will not come.
         m_control.Close();
@@ -418,7 +430,7 @@ void FtpClient::StoreFile(int descriptor, std::string_view remoteName) {
         while (const std::size_t count = file.Read(chunk.data(), chunk.size())) {
             data.SendAll(std::string_view(chunk.data(), count), TransferLimit());
         }
-        data.ShutdownSending();
+        data.FinishSending(TransferLimit());
     } catch (const Error& error) {
         // The server may already have closed the data connection; what it
         // says about the transfer is still read so the conversation stays
@@ -435,8 +447,19 @@ void FtpClient::StoreFile(int descriptor, std::string_view remoteName) {
 
 std::string FtpClient::ReceiveListing(std::string_view command) {
     const std::uint16_t port = PreparePassiveTransfer(command);
-    TcpConnection data = OpenDataConnection(port);
+    ByteStream data = OpenDataConnection(port);
     SendLine(command);
+    try {
+        // Servers start TLS on a data connection only once they have the
+        // command it is for.
+        SecureDataConnection(data);
+    } catch (const Error&) {
+        // A server refusing the listing drops the data connection; its
+        // reply then tells why, and the conversation goes on.
+        ReadReply(SteadyClock::now() + ReadLimit(), {125, 150, 154});
+        m_control.Close();
+        throw;
+    }
     ReadReply(SteadyClock::now() + ReadLimit(), {125, 150, 154});
 
     std::string listing;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,13 @@
 namespace quillery {
 
 enum class FtpTransferType { ftBinary, ftASCII };
+
+// How the connections are protected. ExplicitTls: AUTH TLS right after the
+// greeting; ImplicitTls: TLS from the first byte. Either way PBSZ 0 and
+// PROT P follow, data connections are TLS too and resume the control
+// connection's session, and the certificate must verify (the system's
+// authorities, the host's name) or be the pinned one, before USER is sent.
+enum class FtpSecurity { None, ExplicitTls, ImplicitTls };
 
 // A blocking FTP client for publishing: one control connection, login,
 // change of directory, uploads, name and MLSD listings over passive data
@@ -58,6 +66,17 @@ public:
     // still used over IPv6 and where PASV is refused.
     bool UseExtensionDataPort() const { return m_useExtensionDataPort; }
     void SetUseExtensionDataPort(bool use) { m_useExtensionDataPort = use; }
+    FtpSecurity Security() const { return m_security; }
+    void SetSecurity(FtpSecurity security) { m_security = security; }
+    // With ExplicitTls, a server refusing AUTH TLS is then used in clear
+    // text instead of failing with TlsRefusedError.
+    bool ClearTextAllowed() const { return m_clearTextAllowed; }
+    void SetClearTextAllowed(bool allowed) { m_clearTextAllowed = allowed; }
+    // A SHA-256 fingerprint: that certificate is accepted, and only that.
+    const std::string& PinnedCertificate() const { return m_pinnedCertificate; }
+    void SetPinnedCertificate(std::string fingerprint) {
+        m_pinnedCertificate = std::move(fingerprint);
+    }
 
     // Opens the control connection, reads the greeting and, with AutoLogin,
     // logs in. On failure the connection is closed.
@@ -90,10 +109,23 @@ public:
     bool SupportsFeature(std::string_view name) const;
     const std::string& SystemDescription() const { return m_systemDescription; }
     FtpTransferType CurrentTransferType() const { return m_currentType; }
+    // The TLS version of the connection ("TLSv1.3"), empty in clear text.
+    const std::string& TlsProtocol() const { return m_tlsProtocol; }
+    // The certificate was accepted by its pin rather than verified.
+    bool CertificatePinned() const { return m_certificatePinned; }
     // Minutes east of UTC from a 210 reply to SITE ZONE, when one was given.
     std::optional<int> ServerUtcOffset() const { return m_serverUtcOffset; }
 
 private:
+    // AUTH TLS after the greeting; false when the server refused it and
+    // clear text is allowed.
+    bool NegotiateExplicitTls();
+    // The handshake on the control connection and the trust decision.
+    void SecureControlConnection();
+    // PBSZ 0, PROT P.
+    void ProtectData();
+    // The handshake on a data connection, with the control's session.
+    void SecureDataConnection(ByteStream& data);
     void Login();
     void ReadFeatures();
     void ReadSystemDescription();
@@ -111,8 +143,8 @@ private:
     // PRET when supported, then PASV or EPSV; returns the data port.
     std::uint16_t PreparePassiveTransfer(std::string_view command);
     // The one place data connections are opened, to the control
-    // connection's server.
-    TcpConnection OpenDataConnection(std::uint16_t port);
+    // connection's server, in TLS when the control connection is.
+    ByteStream OpenDataConnection(std::uint16_t port);
     std::string ReceiveListing(std::string_view command);
 
     std::chrono::milliseconds ReadLimit() const;
@@ -131,8 +163,15 @@ private:
     std::chrono::milliseconds m_transferTimeout{0};
     std::chrono::milliseconds m_connectTimeout{0};
     bool m_useExtensionDataPort = false;
+    FtpSecurity m_security = FtpSecurity::None;
+    bool m_clearTextAllowed = false;
+    std::string m_pinnedCertificate;
 
     FtpControlConnection m_control;
+    std::unique_ptr<TlsContext> m_tls;
+    std::string m_serverFingerprint;
+    std::string m_tlsProtocol;
+    bool m_certificatePinned = false;
     bool m_everConnected = false;
     FtpReply m_lastReply;
     FtpReply m_greeting;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "publish/byte_stream.h"
 #include "publish/ftp_reply.h"
-#include "publish/tcp_connection.h"
 
 #include <chrono>
 #include <string>
@@ -21,7 +21,7 @@ inline constexpr std::size_t kMaxReplySize = 1024 * 1024;
 class FtpControlConnection final {
 public:
     FtpControlConnection() = default;
-    explicit FtpControlConnection(TcpConnection connection) : m_connection(std::move(connection)) {}
+    explicit FtpControlConnection(ByteStream connection) : m_connection(std::move(connection)) {}
 
     bool IsOpen() const { return m_connection.IsOpen(); }
     void Close();
@@ -29,15 +29,20 @@ public:
     // Sends line followed by CR LF.
     void Send(std::string_view line, std::chrono::milliseconds limit);
     FtpReply ReadReply(SteadyClock::time_point deadline);
+    // Bytes received beyond the last reply. After AUTH TLS's 234 there must
+    // be none: they would be taken for the server's words once TLS is on.
+    bool HasUnreadInput() const { return !m_buffer.empty(); }
     // True when reply bytes arrive within limit.
     bool ReplyArrivesWithin(std::chrono::milliseconds limit);
 
-    const TcpConnection& Connection() const { return m_connection; }
+    const ByteStream& Connection() const { return m_connection; }
+    // For TLS to be started on, after AUTH TLS or at once.
+    ByteStream& Connection() { return m_connection; }
 
 private:
     std::string ReadLine(SteadyClock::time_point deadline, std::size_t& replyBytes);
 
-    TcpConnection m_connection;
+    ByteStream m_connection;
     std::string m_buffer;
 };
 

@@ -3,6 +3,7 @@
 #include "publish/ftp_client.h"
 #include "publish/ftp_error.h"
 #include "publish/ftp_host.h"
+#include "publish/site_trust.h"
 
 namespace quillery {
 namespace {
@@ -13,14 +14,20 @@ bool SaysNoFiles(const FtpError& refused) {
 
 } // namespace
 
-void TFtpRemoteFolder::Connect(const TFtpAccount& account) {
+void TFtpRemoteFolder::Connect(const TFtpAccount& account, const TSiteQuestions& site) {
     const TFtpEndpoint endpoint = ParseFtpHost(account.Host.toStdString());
     m_client.SetHost(endpoint.host);
     m_client.SetPort(endpoint.port);
+    m_client.SetSecurity(endpoint.implicitTls ? FtpSecurity::ImplicitTls
+                                              : FtpSecurity::ExplicitTls);
     m_client.SetUsername(account.Username.toStdString());
     m_client.SetPassword(account.Password.toStdString());
     m_workingDirectory.reset();
-    m_client.Connect();
+    ConnectTrusting(m_client, site);
+}
+
+QString TFtpRemoteFolder::Protection() const {
+    return DescribeProtection(m_client);
 }
 
 void TFtpRemoteFolder::Open(const std::string& dir) {

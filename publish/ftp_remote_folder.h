@@ -8,7 +8,8 @@ namespace quillery {
 
 class FtpClient;
 
-// The remote folder over an FTP client: MLSD where the server offers it,
+// The remote folder over an FTP client, in explicit TLS ("ftps://" hosts:
+// implicit) unless the site allows clear text: MLSD where the server offers it,
 // otherwise the name listing, in which an empty directory may be answered
 // 450 or 550 ("No files found").
 class TFtpRemoteFolder final : public TRemoteFolder {
@@ -17,7 +18,8 @@ public:
     TFtpRemoteFolder(const TFtpRemoteFolder&) = delete;
     TFtpRemoteFolder& operator=(const TFtpRemoteFolder&) = delete;
 
-    void Connect(const TFtpAccount& account) override;
+    void Connect(const TFtpAccount& account, const TSiteQuestions& site) override;
+    QString Protection() const override;
     void Open(const std::string& dir) override;
     std::vector<TRemoteEntry> List() override;
     void Store(int descriptor, const std::string& name) override;

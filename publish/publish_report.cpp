@@ -32,6 +32,8 @@ QString OutcomePhrase(const TPublishReport& report) {
         return Utf8(kConnectErrorStatus);
     case TPublishOutcome::DirectoryFailed:
         return Utf8(kDirectoryErrorStatus);
+    case TPublishOutcome::Declined:
+        return report.declinedStatus;
     case TPublishOutcome::Completed:
         phrase = Utf8("Синхронизация проведена");
         break;
@@ -87,7 +89,8 @@ int TPublishReport::Count(Kind kind) const {
 }
 
 bool TPublishReport::ReachedServer() const {
-    return outcome != TPublishOutcome::ConnectFailed && outcome != TPublishOutcome::DirectoryFailed;
+    return outcome != TPublishOutcome::ConnectFailed &&
+           outcome != TPublishOutcome::DirectoryFailed && outcome != TPublishOutcome::Declined;
 }
 
 QString FormatSyncMoment(const QDateTime& moment, const QLocale& locale) {
@@ -124,6 +127,8 @@ QString PublishSummary(const TPublishReport& report) {
 QString PublishReportText(const TPublishReport& report, const QLocale& locale) {
     QString text = PublishStatusText(report, locale).trimmed() + u'\n';
     text += Utf8("Сервер: %1, директория: «%2»\n").arg(report.host, report.dir);
+    if (!report.protection.isEmpty())
+        text += Utf8("Соединение: ") + report.protection + u'\n';
     if (!report.connectionError.isEmpty())
         text += Utf8("Причина: ") + report.connectionError + u'\n';
     if (report.outcome == TPublishOutcome::ConnectionLost)

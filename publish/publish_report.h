@@ -15,6 +15,7 @@ enum class TPublishOutcome {
     Completed,       // every planned operation was tried
     Stopped,         // the user stopped it; the rest was not tried
     ConnectionLost,  // the server went away; the rest could not be tried
+    Declined,        // the user did not trust the connection; nothing was sent
 };
 
 // One thing the run did or could not do to one file.
@@ -39,6 +40,8 @@ struct TPublishReport {
     QString host;
     QString dir;
     QString connectionError; // why connecting or the directory failed
+    QString declinedStatus;  // the status text of a declined run
+    QString protection;      // "TLSv1.3, сертификат проверен" and the like
     std::vector<TPublishEntry> entries;
     // What the run says once about the whole run (how the server took files).
     std::vector<QString> remarks;

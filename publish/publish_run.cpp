@@ -119,7 +119,8 @@ TPublishReport TPublishRun::Run() {
 
     m_progress.Step();
     if (!Connect()) {
-        Finish(TPublishOutcome::ConnectFailed);
+        Finish(m_report.declinedStatus.isEmpty() ? TPublishOutcome::ConnectFailed
+                                                 : TPublishOutcome::Declined);
         return m_report;
     }
     m_progress.Step();
@@ -151,8 +152,14 @@ TPublishReport TPublishRun::Run() {
 
 bool TPublishRun::Connect() {
     try {
-        m_folder.Connect(m_account);
+        m_folder.Connect(m_account, {m_sitePath, [this](const QString& question) {
+                                         return m_progress.Ask(question);
+                                     }});
+        m_report.protection = m_folder.Protection();
         return true;
+    } catch (const TDeclinedError& declined) {
+        m_report.connectionError = Reason(declined);
+        m_report.declinedStatus = declined.Status();
     } catch (const std::exception& error) {
         m_report.connectionError = Reason(error);
     }

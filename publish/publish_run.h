@@ -26,7 +26,7 @@ public:
     // done of them are over, successful or not.
     virtual void Advanced(int /*done*/) {}
     // A Yes/No question to the user, Нет by default; the run waits for it.
-    virtual bool Ask([[maybe_unused]] const QString& text) { return false; }
+    virtual bool Ask(const QString& /*text*/) { return false; }
 };
 
 // The settings publishing gives the main window's client: passive data

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "publish/remote_entry.h"
+#include "store/error.h"
 
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,27 @@ struct TFtpAccount {
     QString Dir;
 };
 
+// Connecting may raise questions about security only the user can answer (a
+// server without encryption, a certificate nobody vouches for). Each Да is
+// kept in the site key of sitePath, so it is asked once per site; ask puts a
+// Yes/No question, Нет by default.
+struct TSiteQuestions {
+    QString sitePath;
+    std::function<bool(const QString&)> ask;
+};
+
+// Connecting ended by the user's Нет to such a question; nothing was sent.
+class TDeclinedError final : public Error {
+public:
+    TDeclinedError(const std::string& reason, QString status)
+        : Error(reason), m_status(std::move(status)) {}
+    // The run's status text for it.
+    const QString& Status() const { return m_status; }
+
+private:
+    QString m_status;
+};
+
 // A directory on a server as publishing sees it: what a protocol client
 // offers the run, which decides what is sent, in which order and when a file
 // counts as published. Every operation either completes or throws
@@ -25,8 +48,12 @@ class TRemoteFolder {
 public:
     virtual ~TRemoteFolder() = default;
 
-    // Connects and logs in with the account's host, user and password.
-    virtual void Connect(const TFtpAccount& account) = 0;
+    // Connects and logs in with the account's host, user and password, the
+    // connection protected as the site's decisions allow; throws
+    // TDeclinedError when the user answers Нет.
+    virtual void Connect(const TFtpAccount& account, const TSiteQuestions& site) = 0;
+    // How the connection is protected, in the report's words.
+    virtual QString Protection() const = 0;
     // Makes dir, exactly as typed, the directory of every later operation.
     virtual void Open(const std::string& dir) = 0;
     // Every entry of the directory, with its type where the server tells.

@@ -46,10 +46,13 @@ public:
     // The peer is reached over IPv6 (an IPv4-mapped address does not count).
     bool PeerIsIPv6() const;
 
-private:
-    explicit TcpConnection(int socket) : m_socket(socket) {}
+    // For a layer on top (TLS), which does its own reading and writing.
+    int Descriptor() const { return m_socket; }
     // Waits for events until deadline; false when it passed first.
     bool Wait(short events, SteadyClock::time_point deadline);
+
+private:
+    explicit TcpConnection(int socket) : m_socket(socket) {}
 
     int m_socket = -1;
 };

@@ -3,6 +3,7 @@
 #include "editor/commands/dialog_buttons.h"
 #include "shell/error_handler.h"
 #include "store/settings_store.h"
+#include "store/site_password.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
@@ -67,15 +68,22 @@ void TFTPDlg::showEvent(QShowEvent* event) {
 
 void TFTPDlg::FormShow() {
     RunReportingErrors(m_asker, [this] {
-        const TIniView siteKey(SiteKeyPath(m_sitePath));
-        for (QLineEdit* edit : {m_host, m_username, m_password, m_dir})
-            edit->setText(siteKey.ReadText(QLatin1String(kSectionFtp), edit->objectName()));
+        {
+            const TIniView siteKey(SiteKeyPath(m_sitePath));
+            for (QLineEdit* edit : {m_host, m_username, m_dir})
+                edit->setText(siteKey.ReadText(QLatin1String(kSectionFtp), edit->objectName()));
+        }
+        m_password->setText(ReadSitePassword(m_sitePath));
     });
     m_host->setFocus();
 }
 
 void TFTPDlg::EditExit(QLineEdit* edit) {
     RunReportingErrors(m_asker, [&] {
+        if (edit == m_password) {
+            WriteSitePassword(m_sitePath, edit->text());
+            return;
+        }
         TIniView siteKey(SiteKeyPath(m_sitePath));
         siteKey.WriteText(QLatin1String(kSectionFtp), edit->objectName(), edit->text());
         siteKey.Close();

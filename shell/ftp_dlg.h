@@ -12,7 +12,7 @@ class Asker;
 
 // TFTPDlg: the site's FTP account. Each field is stored in section "FTP" of
 // the site key at every keystroke, so a cancelled dialog keeps what was
-// typed.
+// typed; the password goes to the system's keyring where one answers.
 class TFTPDlg final : public QDialog {
     Q_OBJECT
 public:

@@ -5,11 +5,13 @@
 // pause of the main window's event loop during a run against a server that
 // answers every command 200 ms late. Exits non-zero when a target is missed.
 #include "bench/bench_support.h"
+#include "bench/publish/bench_site.h"
 #include "bench/publish/lftp_mirror.h"
 #include "publish/ftp_client.h"
 #include "publish/ftp_remote_folder.h"
 #include "publish/publish_run.h"
 #include "publish/publisher.h"
+#include "publish/site_trust.h"
 #include "shell/main_form.h"
 #include "store/atomic_write.h"
 #include "store/error.h"
@@ -21,7 +23,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QRandomGenerator>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -62,16 +63,10 @@ double PublishOnce(const LocalFtpServer& server, const QString& site) {
 void Throughput(const QString& work) {
     const QString site = work + QStringLiteral("/site/");
     const QString home = work + QStringLiteral("/home");
-    QDir().mkpath(site);
+    WriteRandomPages(site, kFileCount, kFileSize);
     QDir().mkpath(home);
-    for (int i = 0; i < kFileCount; ++i) {
-        QByteArray content(kFileSize, Qt::Uninitialized);
-        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(content.data()),
-                                              kFileSize / 4);
-        WriteFileAtomically(site + QStringLiteral("page%1.htm").arg(i, 4, 10, QLatin1Char('0')),
-                            content);
-    }
-    WriteFileAtomically(site + QStringLiteral("index"), "index=new Array();");
+    // The benchmark's servers are plain FTP.
+    AllowClearText(site);
     const QString open = site + QStringLiteral("page0000.htm");
 
     const LocalFtpServer server(FtpServerKind::Vsftpd);
@@ -118,6 +113,7 @@ void Responsiveness(const QString& work) {
                         "new Array(\"B\",\"b.htm\",\"\",\"\",\"\",null));");
     for (const char* name : {"b.htm", "c.jpg", "d.txt"})
         WriteFileAtomically(site + QString::fromLatin1(name), QByteArray(4096, 'x'));
+    AllowClearText(site);
 
     FtpFaults faults;
     faults.delayMs = kReplyDelayMs;

@@ -8,8 +8,10 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
-double MirrorWithLftp(const LocalFtpServer& server, const QString& source, const QString& home) {
+double MirrorWithLftp(const LocalFtpServer& server, const QString& source, const QString& home,
+                      const QString& settings) {
     const QString script =
+        settings +
         QStringLiteral("set ftp:passive-mode true; set net:max-retries 1; "
                        "set net:connection-limit 1; set mirror:parallel-transfer-count 1; "
                        "open -u %1,%2 -p %3 127.0.0.1; mirror -R --no-perms --no-symlinks %4 %5")

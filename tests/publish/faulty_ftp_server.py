@@ -39,6 +39,9 @@ def main():
                         help="take uploads at most this many bytes a second")
     parser.add_argument("--list-extra", action="append", default=[],
                         help="add this line to every name listing")
+    parser.add_argument("--tls-cert", default="",
+                        help="require TLS on control and data connections")
+    parser.add_argument("--tls-key", default="")
     options = parser.parse_args()
     # Every command is logged ("<- STOR index") for the test to read.
     config_logging(level=logging.DEBUG)
@@ -47,7 +50,16 @@ def main():
     refused_names = [re.compile(r"(?:_quillery-[0-9a-f]{8}-)?" + re.escape(name))
                      for name in options.refuse_store]
 
-    class FaultyHandler(FTPHandler):
+    base = FTPHandler
+    if options.tls_cert:
+        from pyftpdlib.handlers import TLS_FTPHandler
+        base = TLS_FTPHandler
+        base.certfile = options.tls_cert
+        base.keyfile = options.tls_key
+        base.tls_control_required = True
+        base.tls_data_required = True
+
+    class FaultyHandler(base):
         hanging = False
 
         def pre_process_command(self, line, cmd, arg):

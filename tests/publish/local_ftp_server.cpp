@@ -71,6 +71,42 @@ QString FindProgram(const QString& name) {
 } // namespace
 
 LocalFtpServer::LocalFtpServer(FtpServerKind kind, const FtpFaults& faults) : m_kind(kind) {
+    Prepare();
+    switch (kind) {
+    case FtpServerKind::Vsftpd:
+    case FtpServerKind::VsftpdIPv6:
+        StartVsftpd(IsIPv6(kind), nullptr);
+        break;
+    case FtpServerKind::Pyftpdlib:
+        StartPyftpdlib();
+        break;
+    case FtpServerKind::Proftpd:
+        StartProftpd(faults.denyMlsd);
+        break;
+    case FtpServerKind::Faulty:
+        StartFaulty(faults, nullptr);
+        break;
+    }
+    WaitUntilGreeting();
+}
+
+// pyftpdlib's TLS handler runs in the faulty server's script, with no faults.
+LocalFtpServer::LocalFtpServer(FtpServerKind kind, const FtpServerTls& tls)
+    : m_kind(kind == FtpServerKind::Vsftpd ? kind : FtpServerKind::Faulty) {
+    Prepare();
+    if (m_kind == FtpServerKind::Vsftpd)
+        StartVsftpd(false, &tls);
+    else
+        StartFaulty({}, &tls);
+    if (!tls.implicit)
+        WaitUntilGreeting();
+    else if (!m_process.waitForStarted(5000))
+        throw quillery::Error("cannot start the FTP server");
+    else
+        QThread::msleep(300);
+}
+
+void LocalFtpServer::Prepare() {
     if (!m_folder.isValid()) {
         throw quillery::Error("cannot create a temporary folder");
     }
@@ -85,27 +121,11 @@ LocalFtpServer::LocalFtpServer(FtpServerKind kind, const FtpFaults& faults) : m_
                                       QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                       QFileDevice::ExeOther);
     QFile::setPermissions(LocalDirectory(), QFileDevice::Permissions(0x7777));
-    m_port = FreePort(ListenAddress(kind));
+    m_port = FreePort(ListenAddress(m_kind));
     m_process.setStandardOutputFile(LogPath());
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     // The server goes with the test, also when the test crashes.
     m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    switch (kind) {
-    case FtpServerKind::Vsftpd:
-    case FtpServerKind::VsftpdIPv6:
-        StartVsftpd(IsIPv6(kind));
-        break;
-    case FtpServerKind::Pyftpdlib:
-        StartPyftpdlib();
-        break;
-    case FtpServerKind::Proftpd:
-        StartProftpd(faults.denyMlsd);
-        break;
-    case FtpServerKind::Faulty:
-        StartFaulty(faults);
-        break;
-    }
-    WaitUntilGreeting();
 }
 
 LocalFtpServer::~LocalFtpServer() {
@@ -136,7 +156,7 @@ QString LocalFtpServer::LocalDirectory() const {
     return m_root + QStringLiteral("/upload");
 }
 
-void LocalFtpServer::StartVsftpd(bool ipv6) {
+void LocalFtpServer::StartVsftpd(bool ipv6, const FtpServerTls* tls) {
     const QString empty = m_folder.filePath(QStringLiteral("empty"));
     QDir().mkpath(empty);
     const quint16 passive = FreePortRange(m_port);
@@ -164,6 +184,17 @@ void LocalFtpServer::StartVsftpd(bool ipv6) {
     if (geteuid() != 0) {
         config += QStringLiteral("run_as_launching_user=YES\n");
     }
+    if (tls) {
+        // The anonymous session is the one these tests log in with; the
+        // force_anon settings make it as strict as the local ones.
+        config += QStringLiteral("ssl_enable=YES\nrsa_cert_file=%1\nrsa_private_key_file=%2\n"
+                                 "require_ssl_reuse=YES\nforce_local_logins_ssl=YES\n"
+                                 "force_local_data_ssl=YES\nallow_anon_ssl=YES\n"
+                                 "force_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
+                                 "ssl_ciphers=HIGH\nimplicit_ssl=%3\n")
+                      .arg(tls->certificate, tls->key,
+                           tls->implicit ? QStringLiteral("YES") : QStringLiteral("NO"));
+    }
     const QString configPath = m_folder.filePath(QStringLiteral("vsftpd.conf"));
     quillery::WriteFileAtomically(configPath, config.toUtf8());
     m_process.start(FindProgram(QStringLiteral("vsftpd")), {configPath});
@@ -176,7 +207,7 @@ QString LocalFtpServer::Python() const {
                : FindProgram(QStringLiteral("python3"));
 }
 
-void LocalFtpServer::StartFaulty(const FtpFaults& faults) {
+void LocalFtpServer::StartFaulty(const FtpFaults& faults, const FtpServerTls* tls) {
     const quint16 passive = FreePortRange(m_port);
     QStringList arguments = {
         QStringLiteral(QUILLERY_FAULTY_FTP_SERVER),
@@ -206,6 +237,9 @@ void LocalFtpServer::StartFaulty(const FtpFaults& faults) {
         arguments << QStringLiteral("--refuse-rename");
     if (faults.refuseReplace)
         arguments << QStringLiteral("--refuse-replace");
+    if (tls)
+        arguments << QStringLiteral("--tls-cert") << tls->certificate << QStringLiteral("--tls-key")
+                  << tls->key;
     m_process.start(Python(), arguments);
 }
 

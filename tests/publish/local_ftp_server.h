@@ -25,11 +25,21 @@ struct FtpFaults {
     QStringList listExtra;      // lines added to every name listing
 };
 
+// TLS required on control and data connections, with this certificate.
+// Explicit (AUTH TLS) unless implicit is set (vsftpd only).
+struct FtpServerTls {
+    QString certificate;
+    QString key;
+    bool implicit = false;
+};
+
 class LocalFtpServer final {
 public:
     // Starts the server and waits until it greets; throws quillery::Error
     // with the server's own output when it does not come up.
     explicit LocalFtpServer(FtpServerKind kind, const FtpFaults& faults = {});
+    // vsftpd or pyftpdlib with TLS required.
+    LocalFtpServer(FtpServerKind kind, const FtpServerTls& tls);
     ~LocalFtpServer();
     LocalFtpServer(const LocalFtpServer&) = delete;
     LocalFtpServer& operator=(const LocalFtpServer&) = delete;
@@ -47,10 +57,11 @@ public:
     QStringList ReceivedCommands() const;
 
 private:
-    void StartVsftpd(bool ipv6);
+    void Prepare();
+    void StartVsftpd(bool ipv6, const FtpServerTls* tls);
     void StartPyftpdlib();
     void StartProftpd(bool denyMlsd);
-    void StartFaulty(const FtpFaults& faults);
+    void StartFaulty(const FtpFaults& faults, const FtpServerTls* tls);
     QString Python() const;
     bool IsVsftpd() const;
     void WaitUntilGreeting();

@@ -2,7 +2,10 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <csignal>
 #include <netinet/in.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -51,7 +54,25 @@ Script operator+(Script first, const Script& second) {
     return first;
 }
 
-ScriptedFtpServer::ScriptedFtpServer(Script script) : m_script(std::move(script)) {
+ScriptedFtpServer::ScriptedFtpServer(Script script)
+    : ScriptedFtpServer(std::move(script), {}, {}) {}
+
+ScriptedFtpServer::ScriptedFtpServer(Script script, const std::string& certificate,
+                                     const std::string& key)
+    : m_script(std::move(script)) {
+    if (!certificate.empty()) {
+        // OpenSSL writes with write(): a client gone must not end the test.
+        std::signal(SIGPIPE, SIG_IGN);
+        m_tls = SSL_CTX_new(TLS_server_method());
+        static const unsigned char kContext[] = "scripted";
+        if (m_tls == nullptr ||
+            SSL_CTX_use_certificate_chain_file(m_tls, certificate.c_str()) != 1 ||
+            SSL_CTX_use_PrivateKey_file(m_tls, key.c_str(), SSL_FILETYPE_PEM) != 1 ||
+            SSL_CTX_set_session_id_context(m_tls, kContext, sizeof kContext - 1) != 1) {
+            SSL_CTX_free(m_tls);
+            throw std::runtime_error("cannot load the test certificate");
+        }
+    }
     m_listener = ListenOnLoopback(m_port);
     if (pipe(m_stopPipe) != 0) {
         throw std::runtime_error("cannot create a pipe");
@@ -63,6 +84,7 @@ ScriptedFtpServer::~ScriptedFtpServer() {
     Finish();
     CloseSocket(m_stopPipe[0]);
     CloseSocket(m_stopPipe[1]);
+    SSL_CTX_free(m_tls);
 }
 
 void ScriptedFtpServer::Finish() {
@@ -117,10 +139,54 @@ void ScriptedFtpServer::Run() {
         while (m_control >= 0 && ReadCommand(line)) {
         }
     }
-    CloseSocket(m_data);
+    CloseData(false);
     CloseSocket(m_dataListener);
+    SSL_free(m_controlTls);
+    m_controlTls = nullptr;
     CloseSocket(m_control);
     CloseSocket(m_listener);
+}
+
+bool ScriptedFtpServer::SendOn(int socket, SSL* ssl, const std::string& text) {
+    if (ssl == nullptr) {
+        return SendAll(socket, text);
+    }
+    std::size_t written = 0;
+    return text.empty() || SSL_write_ex(ssl, text.data(), text.size(), &written) == 1;
+}
+
+long ScriptedFtpServer::ReceiveOn(int socket, SSL* ssl, char* buffer, std::size_t size) {
+    if (ssl == nullptr) {
+        return recv(socket, buffer, size, 0);
+    }
+    std::size_t received = 0;
+    return SSL_read_ex(ssl, buffer, size, &received) == 1 ? long(received) : 0;
+}
+
+// A failed handshake leaves the connection closed.
+SSL* ScriptedFtpServer::Accept(int socket) {
+    SSL* ssl = m_tls != nullptr && socket >= 0 ? SSL_new(m_tls) : nullptr;
+    if (ssl == nullptr) {
+        return nullptr;
+    }
+    SSL_set_fd(ssl, socket);
+    if (SSL_accept(ssl) != 1) {
+        ERR_clear_error();
+        SSL_free(ssl);
+        return nullptr;
+    }
+    return ssl;
+}
+
+void ScriptedFtpServer::CloseData(bool notify) {
+    if (m_dataTls != nullptr) {
+        if (notify) {
+            SSL_shutdown(m_dataTls);
+        }
+        SSL_free(m_dataTls);
+        m_dataTls = nullptr;
+    }
+    CloseSocket(m_data);
 }
 
 bool ScriptedFtpServer::ReadCommand(std::string& line) {
@@ -134,10 +200,11 @@ bool ScriptedFtpServer::ReadCommand(std::string& line) {
             return true;
         }
         char buffer[4096];
-        if (!WaitReadable(m_control)) {
+        if ((m_controlTls == nullptr || SSL_pending(m_controlTls) == 0) &&
+            !WaitReadable(m_control)) {
             return false;
         }
-        const ssize_t count = recv(m_control, buffer, sizeof buffer, 0);
+        const long count = ReceiveOn(m_control, m_controlTls, buffer, sizeof buffer);
         if (count <= 0) {
             return false;
         }
@@ -148,8 +215,10 @@ bool ScriptedFtpServer::ReadCommand(std::string& line) {
 void ScriptedFtpServer::ReceiveData(std::size_t limit) {
     char buffer[65536];
     std::size_t total = 0;
-    while (m_data >= 0 && total < limit && WaitReadable(m_data)) {
-        const ssize_t count = recv(m_data, buffer, std::min(sizeof buffer, limit - total), 0);
+    while (m_data >= 0 && total < limit &&
+           ((m_dataTls != nullptr && SSL_pending(m_dataTls) > 0) || WaitReadable(m_data))) {
+        const long count =
+            ReceiveOn(m_data, m_dataTls, buffer, std::min(sizeof buffer, limit - total));
         if (count <= 0) {
             break;
         }
@@ -171,11 +240,11 @@ void ScriptedFtpServer::Play(const ServerStep& step) {
         break;
     }
     case Kind::Send:
-        SendAll(m_control, step.text);
+        SendOn(m_control, m_controlTls, step.text);
         break;
     case Kind::SendByteByByte:
         for (char c : step.text) {
-            SendAll(m_control, std::string(1, c));
+            SendOn(m_control, m_controlTls, std::string(1, c));
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         break;
@@ -193,7 +262,7 @@ void ScriptedFtpServer::Play(const ServerStep& step) {
         if (decimal != std::string::npos) {
             text.replace(decimal, 6, std::to_string(port));
         }
-        SendAll(m_control, text + "\r\n");
+        SendOn(m_control, m_controlTls, text + "\r\n");
         break;
     }
     case Kind::AcceptData:
@@ -206,15 +275,32 @@ void ScriptedFtpServer::Play(const ServerStep& step) {
         break;
     case Kind::ReceiveDataThenClose:
         ReceiveData(static_cast<std::size_t>(step.count));
-        CloseSocket(m_data);
+        CloseData(true);
         break;
     case Kind::SendData:
         if (m_data >= 0) {
-            SendAll(m_data, step.text);
+            SendOn(m_data, m_dataTls, step.text);
         }
         break;
     case Kind::CloseData:
-        CloseSocket(m_data);
+        CloseData(true);
+        break;
+    case Kind::DropData:
+        CloseData(false);
+        break;
+    case Kind::StartTls:
+        m_controlTls = Accept(m_control);
+        if (m_controlTls == nullptr) {
+            CloseSocket(m_control);
+        }
+        break;
+    case Kind::StartDataTls:
+        m_dataTls = Accept(m_data);
+        if (m_dataTls == nullptr) {
+            CloseSocket(m_data);
+        } else if (SSL_session_reused(m_dataTls) != 1) {
+            m_dataSessionsResumed = false;
+        }
         break;
     case Kind::Pause:
         std::this_thread::sleep_for(std::chrono::milliseconds(step.count));
@@ -233,7 +319,9 @@ void ScriptedFtpServer::Play(const ServerStep& step) {
         break;
     }
     case Kind::CloseControl:
-        CloseSocket(m_data);
+        CloseData(false);
+        SSL_free(m_controlTls);
+        m_controlTls = nullptr;
         CloseSocket(m_control);
         break;
     }

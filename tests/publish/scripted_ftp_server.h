@@ -25,6 +25,9 @@ struct ServerStep {
         Pause,   // wait `count` milliseconds
         Dribble, // send text every `count` ms until the client leaves
         CloseControl,
+        StartTls,     // TLS handshake on the control connection, as server
+        StartDataTls, // the same on the data connection
+        DropData,     // close the data connection without TLS close_notify
     };
     Kind kind;
     std::string text;
@@ -45,9 +48,14 @@ inline ServerStep SendRaw(std::string text) {
 
 Script operator+(Script first, const Script& second);
 
+using SSL_CTX = struct ssl_ctx_st;
+using SSL = struct ssl_st;
+
 class ScriptedFtpServer final {
 public:
     explicit ScriptedFtpServer(Script script);
+    // TLS steps present this certificate and key (PEM files).
+    ScriptedFtpServer(Script script, const std::string& certificate, const std::string& key);
     ~ScriptedFtpServer();
     ScriptedFtpServer(const ScriptedFtpServer&) = delete;
     ScriptedFtpServer& operator=(const ScriptedFtpServer&) = delete;
@@ -62,6 +70,8 @@ public:
     std::vector<std::string> ReceivedCommands() const;
     std::string ReceivedData() const;
     bool ClientConnected() const { return m_clientConnected; }
+    // Every data connection's TLS resumed the control connection's session.
+    bool DataSessionsResumed() const { return m_dataSessionsResumed; }
 
 private:
     void Run();
@@ -71,8 +81,15 @@ private:
     bool WaitReadable(int socket);
     bool ReadCommand(std::string& line);
     void ReceiveData(std::size_t limit);
+    bool SendOn(int socket, SSL* ssl, const std::string& text);
+    long ReceiveOn(int socket, SSL* ssl, char* buffer, std::size_t size);
+    SSL* Accept(int socket);
+    void CloseData(bool notify);
 
     Script m_script;
+    SSL_CTX* m_tls = nullptr;
+    SSL* m_controlTls = nullptr;
+    SSL* m_dataTls = nullptr;
     int m_listener = -1;
     int m_control = -1;
     int m_dataListener = -1;
@@ -81,6 +98,7 @@ private:
     std::uint16_t m_port = 0;
     std::string m_input;
     std::atomic<bool> m_clientConnected = false;
+    std::atomic<bool> m_dataSessionsResumed = true;
     mutable std::mutex m_mutex;
     std::vector<std::string> m_received;
     std::string m_receivedData;

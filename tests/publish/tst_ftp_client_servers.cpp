@@ -4,12 +4,14 @@
 #include "publish/ftp_error.h"
 #include "publish/ftp_host.h"
 #include "publish/ftp_remote_folder.h"
+#include "publish/site_trust.h"
 #include "store/atomic_write.h"
 #include "tests/publish/local_ftp_server.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <map>
@@ -68,6 +70,9 @@ private:
 
 void TestFtpClientServers::initTestCase() {
     QVERIFY(m_files.isValid());
+    // Site keys (the remote folder's trust decisions) go to a throwaway place.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       m_files.filePath(QStringLiteral("settings")));
     QByteArray large(5 * 1024 * 1024 + 7, Qt::Uninitialized);
     QRandomGenerator generator(20240607);
     generator.fillRange(reinterpret_cast<quint32*>(large.data()), large.size() / 4);
@@ -243,7 +248,18 @@ void TestFtpClientServers::RemoteFolder(FtpServerKind kind, bool machineListing)
     client.SetPassive(true);
     client.SetReadTimeout(std::chrono::milliseconds(10000));
     quillery::TFtpRemoteFolder folder(client);
-    folder.Connect({server.HostAndPort(), server.UserName(), server.Password(), {}});
+    // A plain server: the clear-text question, once; Да is kept for the site.
+    QTemporaryDir site;
+    QStringList questions;
+    const quillery::TSiteQuestions decisions{site.path(), [&questions](const QString& text) {
+                                                 questions << text;
+                                                 return true;
+                                             }};
+    const quillery::TFtpAccount account{
+        server.HostAndPort(), server.UserName(), server.Password(), {}};
+    folder.Connect(account, decisions);
+    QCOMPARE(questions, QStringList{quillery::ClearTextQuestion()});
+    QVERIFY(!folder.Protection().contains(QStringLiteral("TLS")));
     QCOMPARE(client.OffersMachineListing(), machineListing);
     folder.Open(server.RemoteDirectory().toStdString());
     QCOMPARE(folder.List(), std::vector<quillery::TRemoteEntry>());
@@ -278,6 +294,9 @@ void TestFtpClientServers::RemoteFolder(FtpServerKind kind, bool machineListing)
     QVERIFY(!QFile::exists(remote + QStringLiteral("old.htm")));
     folder.Disconnect();
     QVERIFY(!folder.Connected());
+    folder.Connect(account, decisions);
+    QCOMPARE(questions.size(), 1);
+    folder.Disconnect();
     const QStringList commands = server.ReceivedCommands();
     QCOMPARE(commands.contains(QStringLiteral("EPSV")), kind == FtpServerKind::VsftpdIPv6);
     QCOMPARE(commands.contains(QStringLiteral("PASV")), kind != FtpServerKind::VsftpdIPv6);

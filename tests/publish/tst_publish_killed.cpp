@@ -39,11 +39,17 @@ private slots:
 private:
     void StartChild(QProcess& child, const QString& site, const LocalFtpServer& server) {
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // The child's site key (clear text allowed) goes to a throwaway place.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_settings.path());
+        child.setProcessEnvironment(environment);
         child.start(QStringLiteral(QUILLERY_PUBLISH_CHILD),
                     {site, server.HostAndPort(), server.UserName(), server.Password(),
                      server.RemoteDirectory()});
         QVERIFY(child.waitForStarted(10000));
     }
+
+    QTemporaryDir m_settings;
 };
 
 // Names in the server's directory that are the run's temporary files.

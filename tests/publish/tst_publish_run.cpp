@@ -5,6 +5,7 @@
 #include "publish/ftp_client.h"
 #include "publish/ftp_remote_folder.h"
 #include "publish/publish_run.h"
+#include "publish/site_trust.h"
 #include "store/atomic_write.h"
 #include "store/error.h"
 #include "store/site_folder.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -119,6 +121,8 @@ TPublishReport Publish(const LocalFtpServer& server, const QString& site,
     FtpClient client;
     ConfigureForPublishing(client);
     client.SetReadTimeout(std::chrono::milliseconds(20000));
+    // The test's servers are plain FTP; the questions left are the run's own.
+    AllowClearText(site);
     TFtpRemoteFolder folder(client);
     TPublishRun run(
         folder, site,
@@ -162,6 +166,7 @@ class TestPublishRun final : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void pagesThenIndexThenDeletions_data() { AddServers(); }
     void pagesThenIndexThenDeletions();
     void serverThatRefusesRenaming_data();
@@ -175,7 +180,16 @@ private slots:
     void emptyDirectoryAndDotFiles_data();
     void emptyDirectoryAndDotFiles();
     void publishingOverIPv6();
+
+private:
+    QTemporaryDir m_settings;
 };
+
+// Site keys go to a throwaway place.
+void TestPublishRun::initTestCase() {
+    QVERIFY(m_settings.isValid());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+}
 
 void TestPublishRun::pagesThenIndexThenDeletions() {
     QFETCH(FtpServerKind, kind);

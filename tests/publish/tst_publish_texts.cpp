@@ -14,6 +14,7 @@ class TestPublishTexts : public QObject {
 private slots:
     void hostAndPort_data() {
         QTest::addColumn<QString>("text");
+        // "ftps:" in front when implicit TLS is selected.
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port"); // 0: refused
         QTest::addRow("name") << "ftp.example.com"
@@ -40,6 +41,16 @@ private slots:
                                            << "" << 0;
         QTest::addRow("v6 port with letters") << "[::1]:ftp"
                                               << "" << 0;
+        QTest::addRow("ftps: implicit TLS on 990") << "ftps://ftp.example.com"
+                                                   << "ftps:ftp.example.com" << 990;
+        QTest::addRow("ftps with port") << " FTPS://ftp.example.com:2990"
+                                        << "ftps:ftp.example.com" << 2990;
+        QTest::addRow("ftps v6") << "ftps://[::1]"
+                                 << "ftps:::1" << 990;
+        QTest::addRow("ftp: explicit TLS") << "ftp://ftp.example.com:2121"
+                                           << "ftp.example.com" << 2121;
+        QTest::addRow("ftps with a bad port") << "ftps://ftp.example.com:0"
+                                              << "" << 0;
     }
 
     void hostAndPort() {
@@ -51,7 +62,9 @@ private slots:
             return;
         }
         const TFtpEndpoint endpoint = ParseFtpHost(text.toStdString());
-        QCOMPARE(QString::fromStdString(endpoint.host), host);
+        QCOMPARE(QString::fromUtf8(endpoint.implicitTls ? "ftps:" : "") +
+                     QString::fromStdString(endpoint.host),
+                 host);
         QCOMPARE(int(endpoint.port), port);
     }
 

@@ -2,6 +2,7 @@
 // main window ("Создать?" -> Да), a title and a line typed, the site
 // published to pyftpdlib, and the server's folder served over HTTP by
 // Python's http.server and opened in a browser with scripts on.
+#include "publish/site_trust.h"
 #include "shell/ftp_dlg.h"
 #include "shell/publish_command.h"
 #include "shell/select_dlg.h"
@@ -114,6 +115,8 @@ void TestNewSitePublished::newSiteIsAWorkingWebSite() {
     TypeText(page, kText);
     QVERIFY(QTest::qWaitFor([&] { return SiteFixture::PageText(form).contains(kText); }));
 
+    // The test's server is plain FTP.
+    AllowClearText(site.SitePath());
     const LocalFtpServer server(FtpServerKind::Pyftpdlib);
     TFTPDlg* dialog = form.FTPDlg();
     QTimer poll;

@@ -5,6 +5,7 @@
 #include "publish/publish_report.h"
 #include "publish/publish_run.h"
 #include "publish/publisher.h"
+#include "publish/site_trust.h"
 #include "shell/contents_commands.h"
 #include "shell/ftp_dlg.h"
 #include "shell/note_panel.h"
@@ -14,6 +15,7 @@
 #include "store/settings_store.h"
 #include "store/site_folder.h"
 #include "tests/publish/local_ftp_server.h"
+#include "tests/publish/test_certificate.h"
 #include "tests/shell/shell_fixture.h"
 
 #include <QAbstractButton>
@@ -24,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTest>
@@ -245,6 +248,10 @@ private slots:
     void stopEndsAfterTheCurrentFileAndHoldsOff();
     void closingDuringARunStopsItThenSaves();
     void progressTextStartsAtTheBarInEveryRun();
+    void unknownCertificateIsAskedOnceThenPinned_data();
+    void unknownCertificateIsAskedOnceThenPinned();
+    void changedCertificateStopsBeforeTheLogin();
+    void clearTextIsAskedOncePerSite();
 };
 
 namespace {
@@ -286,6 +293,7 @@ void CheckAccountDialog(TMainForm& form) {
 
 void TestPublishing::accountDialog() {
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     auto form = site.OpenForm();
     TFTPDlg* dialog = form->FTPDlg();
@@ -312,6 +320,7 @@ void TestPublishing::firstRunSendsTheSiteThenOnlyWhatChanged() {
     QFETCH(FtpServerKind, kind);
     const LocalFtpServer server(kind);
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     auto form = site.OpenForm();
 
@@ -349,6 +358,7 @@ void TestPublishing::firstRunSendsTheSiteThenOnlyWhatChanged() {
 void TestPublishing::cancelSendsNothingAndKeepsWhatWasTyped() {
     const LocalFtpServer server(FtpServerKind::Pyftpdlib);
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     auto form = site.OpenForm();
     const QString before = form->StatusPanel()->text();
@@ -406,6 +416,7 @@ void TestPublishing::connectionErrors() {
     QFETCH(QString, reason);
     const LocalFtpServer server(kind);
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     auto form = site.OpenForm();
     Account account = AccountOf(server);
@@ -435,6 +446,7 @@ void TestPublishing::remoteCleanupAndCaseRules() {
     const LocalFtpServer server(FtpServerKind::Faulty, extraNames);
     const QString remote = server.LocalDirectory() + u'/';
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     // On the server already: the capitalised file under another case, a
     // file with the same name, a read-only file, a stale page and a folder.
@@ -497,6 +509,7 @@ void TestPublishing::deletionQuestionInTheWindow() {
     for (const QString& name : theirs)
         SiteFixture::WriteFile(remote + name, "the host's");
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     auto form = site.OpenForm();
 
@@ -525,6 +538,7 @@ void TestPublishing::refusedUploadIsReportedAndSentAgain() {
     refuse.refuseStore = {QStringLiteral("notes.txt")};
     const LocalFtpServer server(FtpServerKind::Faulty, refuse);
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     SetChanged(site.SiteFile(QStringLiteral("Notes.TXT")));
     auto form = site.OpenForm();
@@ -558,6 +572,7 @@ void TestPublishing::refusedListingSendsEverything() {
     refuse.refuseList = true;
     const LocalFtpServer server(FtpServerKind::Faulty, refuse);
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     SiteFixture::WriteFile(server.LocalDirectory() + QStringLiteral("/stale.htm"), "stays");
     auto form = site.OpenForm();
@@ -576,6 +591,7 @@ void TestPublishing::refusedListingSendsEverything() {
 void TestPublishing::namesThatCannotBeSentFailAlone() {
     const LocalFtpServer server(FtpServerKind::Pyftpdlib);
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     SiteFixture::WriteFile(site.SiteFile(QStringLiteral("bad\nname.txt")), "x");
     SetChanged(site.SiteFile(QStringLiteral("bad\nname.txt")));
@@ -599,6 +615,7 @@ void TestPublishing::serverThatStopsAnswering() {
     hang.hangOn = QStringLiteral("MLSD");
     const LocalFtpServer server(FtpServerKind::Faulty, hang);
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     auto form = site.OpenForm();
     form->IdFTP().SetReadTimeout(std::chrono::milliseconds(2000));
@@ -624,6 +641,7 @@ void TestPublishing::serverThatStopsAnswering() {
 void TestPublishing::stopEndsAfterTheCurrentFileAndHoldsOff() {
     const LocalFtpServer server(FtpServerKind::Faulty, SlowUploads());
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     const QByteArray big = WriteBigFirstFile(site);
     SetChanged(site.SiteFile(QStringLiteral("Notes.TXT")));
@@ -668,6 +686,7 @@ void TestPublishing::stopEndsAfterTheCurrentFileAndHoldsOff() {
 void TestPublishing::closingDuringARunStopsItThenSaves() {
     const LocalFtpServer server(FtpServerKind::Faulty, SlowUploads());
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     WriteBigFirstFile(site);
     SiteFixture::WriteFile(site.SiteFile(QStringLiteral("discarded.txt")), "x");
@@ -687,6 +706,7 @@ void TestPublishing::closingDuringARunStopsItThenSaves() {
 void TestPublishing::progressTextStartsAtTheBarInEveryRun() {
     const LocalFtpServer server(FtpServerKind::Pyftpdlib);
     SiteFixture site;
+    AllowClearText(site.SitePath());
     WriteSmallSite(site);
     auto form = site.OpenForm();
     QStringList shown;
@@ -703,6 +723,116 @@ void TestPublishing::progressTextStartsAtTheBarInEveryRun() {
     Publish(*form);
     QVERIFY(!shown.isEmpty());
     QCOMPARE(shown.first(), turns[0]);
+}
+
+} // namespace quillery
+
+namespace quillery {
+namespace {
+
+// The questions asked so far, the fixture answering from its list.
+QStringList Questions(const SiteFixture& site) {
+    return site.asker.questions;
+}
+
+bool SentCredentials(const LocalFtpServer& server) {
+    const QStringList commands = server.ReceivedCommands();
+    return !commands.filter(QRegularExpression(QStringLiteral("^(USER|PASS)"))).isEmpty();
+}
+
+} // namespace
+
+void TestPublishing::unknownCertificateIsAskedOnceThenPinned_data() {
+    QTest::addColumn<FtpServerKind>("kind");
+    QTest::addColumn<bool>("implicit");
+    QTest::addRow("vsftpd") << FtpServerKind::Vsftpd << false;
+    QTest::addRow("vsftpd, ftps://") << FtpServerKind::Vsftpd << true;
+    QTest::addRow("pyftpdlib") << FtpServerKind::Pyftpdlib << false;
+}
+
+void TestPublishing::unknownCertificateIsAskedOnceThenPinned() {
+    QFETCH(FtpServerKind, kind);
+    QFETCH(bool, implicit);
+    const TestCertificate certificate;
+    const LocalFtpServer server(
+        kind, FtpServerTls{certificate.CertificatePath(), certificate.KeyPath(), implicit});
+    SiteFixture site;
+    WriteSmallSite(site);
+    auto form = site.OpenForm();
+    Account account = AccountOf(server);
+    if (implicit)
+        account.Host = QStringLiteral("ftps://") + account.Host;
+
+    site.asker.answers = {true};
+    Publish(*form, account);
+    QCOMPARE(Questions(site).size(), 1);
+    const QString question = Questions(site).front();
+    QVERIFY2(question.contains(QString::fromStdString(certificate.Fingerprint())),
+             qPrintable(question));
+    QVERIFY2(question.contains(QStringLiteral("CN=Quillery test server")), qPrintable(question));
+    QVERIFY2(question.contains(Utf8("самим сервером")), qPrintable(question));
+    QVERIFY2(form->StatusPanel()->text().startsWith(kDone),
+             qPrintable(form->StatusPanel()->text()));
+    QCOMPARE(FilesOf(server.LocalDirectory()), AsPublished(site.SitePath()));
+    const QString report = form->PublishCommand().LastReportText();
+    QVERIFY2(report.contains(QStringLiteral("TLSv1.")) &&
+                 report.contains(Utf8("сертификат закреплён")),
+             qPrintable(report));
+
+    // Trusted now: the next run asks nothing.
+    SiteFixture::TypeIntoDocument(*form, QStringLiteral("second run"));
+    Publish(*form);
+    QCOMPARE(Questions(site).size(), 1);
+    QVERIFY(form->StatusPanel()->text().startsWith(kDone));
+    QVERIFY(SiteFixture::ReadFile(server.LocalDirectory() + u'/' + kA).contains("second run"));
+}
+
+// The site trusts one certificate; a server presenting another is refused
+// before any credential goes out, the warning showing both fingerprints.
+void TestPublishing::changedCertificateStopsBeforeTheLogin() {
+    const TestCertificate trusted;
+    const TestCertificate other;
+    const LocalFtpServer server(FtpServerKind::Vsftpd,
+                                FtpServerTls{other.CertificatePath(), other.KeyPath()});
+    SiteFixture site;
+    WriteSmallSite(site);
+    PinCertificate(site.SitePath(), trusted.Fingerprint());
+    auto form = site.OpenForm();
+
+    Publish(*form, AccountOf(server));
+    QCOMPARE(Questions(site).size(), 1);
+    const QString warning = Questions(site).front();
+    QVERIFY2(warning.contains(Utf8("перехватывает")), qPrintable(warning));
+    QVERIFY(warning.contains(QString::fromStdString(trusted.Fingerprint())));
+    QVERIFY(warning.contains(QString::fromStdString(other.Fingerprint())));
+    QVERIFY2(!SentCredentials(server), qPrintable(server.ReceivedCommands().join(u',')));
+    QCOMPARE(form->StatusPanel()->text(), QString::fromUtf8(kCertificateDeclinedStatus));
+    QVERIFY(FilesOf(server.LocalDirectory()).isEmpty());
+    QCOMPARE(ReadSiteTrust(site.SitePath()).pinnedCertificate, trusted.Fingerprint());
+}
+
+void TestPublishing::clearTextIsAskedOncePerSite() {
+    const LocalFtpServer server(FtpServerKind::Pyftpdlib);
+    SiteFixture site;
+    WriteSmallSite(site);
+    auto form = site.OpenForm();
+
+    Publish(*form, AccountOf(server));
+    QCOMPARE(Questions(site), QStringList{ClearTextQuestion()});
+    QVERIFY2(!SentCredentials(server), qPrintable(server.ReceivedCommands().join(u',')));
+    QCOMPARE(form->StatusPanel()->text(), QString::fromUtf8(kClearTextDeclinedStatus));
+    QVERIFY(FilesOf(server.LocalDirectory()).isEmpty());
+
+    site.asker.answers = {true};
+    Publish(*form);
+    QCOMPARE(Questions(site).size(), 2);
+    QVERIFY(form->StatusPanel()->text().startsWith(kDone));
+    QCOMPARE(FilesOf(server.LocalDirectory()), AsPublished(site.SitePath()));
+    QVERIFY(form->PublishCommand().LastReportText().contains(Utf8("без шифрования")));
+
+    Publish(*form);
+    QCOMPARE(Questions(site).size(), 2);
+    QVERIFY(form->StatusPanel()->text().startsWith(kDone));
 }
 
 } // namespace quillery
