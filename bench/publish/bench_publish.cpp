@@ -40,26 +40,6 @@ constexpr int kFileSize = 10 * 1024;
 constexpr int kRounds = 3;
 constexpr int kReplyDelayMs = 200;
 
-TFtpAccount AccountOf(const LocalFtpServer& server) {
-    return {server.HostAndPort(), server.UserName(), server.Password(), server.RemoteDirectory()};
-}
-
-// Seconds for one run; throws unless every operation succeeded.
-double PublishOnce(const LocalFtpServer& server, const QString& site) {
-    FtpClient client;
-    ConfigureForPublishing(client);
-    TPublishProgress progress;
-    QElapsedTimer timer;
-    timer.start();
-    TFtpRemoteFolder folder(client);
-    TPublishRun run(folder, site, AccountOf(server), progress, {});
-    const TPublishReport report = run.Run();
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    if (report.outcome != TPublishOutcome::Completed || report.Failures() != 0)
-        throw Error("the run failed: " + PublishReportText(report, QLocale()).toStdString());
-    return seconds;
-}
-
 void Throughput(const QString& work) {
     const QString site = work + QStringLiteral("/site/");
     const QString home = work + QStringLiteral("/home");
@@ -77,13 +57,13 @@ void Throughput(const QString& work) {
         EmptyFolder(server.LocalDirectory());
         for (const TSiteFile& file : ListSiteFiles(site, TListMode::Publish))
             SetChanged(site + file.Name);
-        const double changed = PublishOnce(server, site);
+        const double changed = PublishOnce(server, site).seconds;
         EmptyFolder(server.LocalDirectory());
         const double lftpChanged = MirrorWithLftp(server, site, home);
         // Nothing edited: leaving the open document wrote it and index.
         SetChanged(site + QStringLiteral("index"));
         SetChanged(open);
-        const double unchanged = PublishOnce(server, site);
+        const double unchanged = PublishOnce(server, site).seconds;
         const double lftpUnchanged = MirrorWithLftp(server, site, home);
         std::printf("round %d: changed %.3f s vs lftp %.3f s (%.2f); unchanged %.3f s vs lftp "
                     "%.3f s (%.2f)\n",
