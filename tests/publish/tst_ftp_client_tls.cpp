@@ -173,39 +173,31 @@ void TestFtpClientTls::scripted_data() {
         << UpToTls() + Script{Expect("PBSZ 0"), Reply("200 Ok"), Expect("PROT P"),
                               Reply("536 Data protection not supported")}
         << connect << "refuses to protect data connections" << ClientCheck(NoUserSent);
-    QTest::addRow("upload over TLS resuming the session")
-        << TlsLogin() + Passive() +
+    // An upload of small.htm whose data connection ends with dataEnd.
+    const auto tlsUpload = [](ServerStep::Kind dataEnd) {
+        return TlsLogin() + Passive() +
                Script{Expect("STOR small.htm"),
                       Step(ServerStep::Kind::AcceptData),
                       Reply("150 Ok"),
                       Step(ServerStep::Kind::StartDataTls),
                       Step(ServerStep::Kind::ReceiveData),
-                      Step(ServerStep::Kind::CloseData),
+                      Step(dataEnd),
                       Reply("226 Done")} +
-               Quit()
-        << ClientRun([small](FtpClient& c) {
-               c.Connect();
-               c.StoreFile(small, "small.htm");
-           })
-        << "" << ClientCheck([smallContent](const FtpClient&, const ScriptedFtpServer& s) {
+               Quit();
+    };
+    const ClientRun storeSmall = [small](FtpClient& c) {
+        c.Connect();
+        c.StoreFile(small, "small.htm");
+    };
+    QTest::addRow("upload over TLS resuming the session")
+        << tlsUpload(ServerStep::Kind::CloseData) << storeSmall << ""
+        << ClientCheck([smallContent](const FtpClient&, const ScriptedFtpServer& s) {
                QCOMPARE(s.ReceivedData(), smallContent);
                QVERIFY(s.DataSessionsResumed());
            });
     QTest::addRow("upload: data closed without close_notify")
-        << TlsLogin() + Passive() +
-               Script{Expect("STOR small.htm"),
-                      Step(ServerStep::Kind::AcceptData),
-                      Reply("150 Ok"),
-                      Step(ServerStep::Kind::StartDataTls),
-                      Step(ServerStep::Kind::ReceiveData),
-                      Step(ServerStep::Kind::DropData),
-                      Reply("226 Done")} +
-               Quit()
-        << ClientRun([small](FtpClient& c) {
-               c.Connect();
-               c.StoreFile(small, "small.htm");
-           })
-        << "" << ClientCheck([smallContent](const FtpClient& c, const ScriptedFtpServer& s) {
+        << tlsUpload(ServerStep::Kind::DropData) << storeSmall << ""
+        << ClientCheck([smallContent](const FtpClient& c, const ScriptedFtpServer& s) {
                QCOMPARE(c.LastReply().code, 226);
                QCOMPARE(s.ReceivedData(), smallContent);
            });
